@@ -1,0 +1,71 @@
+#pragma once
+// Shared helpers for the test suites: fixture paths, temporary folders, running tools, log capture.
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// Generated media fixtures (tests/fixtures/make-fixtures.sh).
+std::string fixture(const std::string& name);
+// The third-party corpus folder; empty when it is not present beside the project.
+std::string corpusDir();
+// A built executable or module in the build's bin folder.
+std::string binPath(const std::string& name);
+
+// A fresh folder under /tmp, removed with its contents when the object goes away.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Points HOME and the XDG folders at a temporary folder for the object's lifetime.
+class ScopedHome {
+ public:
+  ScopedHome();
+  ~ScopedHome();
+  const std::string& path() const { return dir_.path(); }
+
+ private:
+  TempDir dir_;
+  std::vector<std::pair<std::string, std::string>> saved_;
+};
+
+struct RunResult {
+  int status = -1;  // exit status, or 128 + signal number
+  std::string out;
+  std::string err;
+};
+
+// Runs a program with arguments (no shell), with extra "NAME=value" environment entries.
+RunResult run(const std::string& program, const std::vector<std::string>& args,
+              const std::vector<std::string>& env = {}, double timeoutSeconds = 120);
+
+// Captures platform::log lines while alive.
+class LogCapture {
+ public:
+  LogCapture();
+  ~LogCapture();
+  const std::vector<std::string>& lines() const { return lines_; }
+  // Messages without the date/process prefix.
+  std::vector<std::string> messages() const;
+  bool contains(const std::string& text) const;
+
+ private:
+  std::vector<std::string> lines_;
+};
+
+// Message part of a log line ("date time name[pid:tid] message" -> "message").
+std::string stripLogPrefix(const std::string& line);
+
+void writeFile(const std::string& path, const std::string& bytes);
+std::string readFile(const std::string& path);
+
+}  // namespace testsupport
