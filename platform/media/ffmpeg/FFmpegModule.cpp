@@ -8,6 +8,7 @@ extern "C" {
 
 #include <algorithm>
 #include <chrono>
+#include <mutex>
 #include <set>
 #include <sstream>
 
@@ -62,19 +63,36 @@ class Module final : public FFmpegModule {
  public:
   Module() { av_log_set_level(AV_LOG_QUIET); }
 
+  ~Module() override { dropCached(); }
+
+  // The open test usually comes straight before the read of the same file: the context it opened
+  // is kept for that read rather than opened twice.
   bool canOpen(const std::string& path) override {
-    Deadline deadline;
-    AVFormatContext* ctx = openContainer(path, deadline);
+    std::lock_guard<std::mutex> lock(mutex_);
+    dropCached();
+    AVFormatContext* ctx = openContainer(path, cachedDeadline_);
     if (!ctx) return false;
-    avformat_close_input(&ctx);
+    cached_ = ctx;
+    cachedPath_ = path;
     return true;
   }
 
   OSStatus readMovie(const std::string& path, MovieDescription& out) override {
+    std::lock_guard<std::mutex> lock(mutex_);
     out = MovieDescription();
     out.family = ContainerFamily::FFmpeg;
     Deadline deadline;
-    AVFormatContext* ctx = openContainer(path, deadline);
+    AVFormatContext* ctx = nullptr;
+    if (cached_ && cachedPath_ == path) {
+      ctx = cached_;
+      cached_ = nullptr;
+      cachedPath_.clear();
+      deadline = cachedDeadline_;
+      ctx->interrupt_callback.opaque = &deadline;
+    } else {
+      dropCached();
+      ctx = openContainer(path, deadline);
+    }
     if (!ctx) return couldNotResolveDataRef;
     if (avformat_find_stream_info(ctx, nullptr) < 0) {
       avformat_close_input(&ctx);
@@ -133,6 +151,12 @@ class Module final : public FFmpegModule {
     return anyMovieStream ? noErr : notAMovieErr;
   }
 
+  void dropCached() {
+    if (cached_) avformat_close_input(&cached_);
+    cached_ = nullptr;
+    cachedPath_.clear();
+  }
+
   std::vector<std::string> fileExtensions() override {
     // Demuxers that recognise files by content alone declare no extensions; name theirs here.
     std::set<std::string> exts = {"wav", "wave", "bwf", "w64", "rf64", "ts", "m2ts", "mts", "mpg", "mpeg", "vob",
@@ -162,6 +186,12 @@ class Module final : public FFmpegModule {
     }
     return {exts.begin(), exts.end()};
   }
+
+ private:
+  std::mutex mutex_;
+  AVFormatContext* cached_ = nullptr;
+  std::string cachedPath_;
+  Deadline cachedDeadline_;
 };
 
 }  // namespace
