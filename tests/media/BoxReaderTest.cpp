@@ -157,7 +157,9 @@ TEST(Robustness, TruncatedAndCorruptedCopiesOfFixtures) {
       for (size_t i = 0; i < corrupt.size(); i += stride) corrupt[i] = static_cast<char>(corrupt[i] ^ 0xA5);
       std::string path = dir.file("flip" + std::to_string(stride) + ext);
       writeFile(path, corrupt);
-      if (MoviePtr movie = tryOpen(path)) EXPECT_LE(GetMovieTrackCount(*movie), 100000);
+      if (MoviePtr movie = tryOpen(path)) {
+        EXPECT_LE(GetMovieTrackCount(*movie), 100000);
+      }
     }
   }
 }
