@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 extern "C" {
@@ -94,6 +95,9 @@ ExtAudioFile::~ExtAudioFile() = default;
 
 OSStatus ExtAudioFile::open(const std::string& path, std::unique_ptr<ExtAudioFile>& file) {
   file.reset();
+  // Problems are reported through the status codes; FFmpeg's own messages stay quiet.
+  static std::once_flag quiet;
+  std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
   auto s = std::make_unique<State>();
   int rc = avformat_open_input(&s->format, path.c_str(), nullptr, nullptr);
   if (rc < 0) {
