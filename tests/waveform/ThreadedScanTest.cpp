@@ -76,34 +76,3 @@ TEST(XAudioAnalyserThreaded, NewPathWhileScanningRetriesUntilTheOldScanIsDone) {
   EXPECT_EQ(a->audioFrames()[0], 1.0f);
   EXPECT_EQ(RunLoop::mainRunLoop().timerCount(), 0u);
 }
-
-TEST(RunLoop, TimersModesAndCancelledPerforms) {
-  RunLoop& loop = RunLoop::mainRunLoop();
-  int defaultFired = 0, otherFired = 0, common = 0, cancelled = 0;
-  loop.addTimer(0.001, false, [&] { ++defaultFired; });
-  loop.addTimer(0.001, false, [&] { ++otherFired; }, {"XTrackingMode"});
-  auto repeating = loop.addTimer(0.005, true, [&] { ++common; }, {RunLoop::kCommonModes});
-  int tag = 0;
-  loop.performAfterDelay(0.001, &tag, "tick:", [&] { ++cancelled; });
-  loop.cancelPreviousPerformRequests(&tag, "tick:");
-  loop.runMode(RunLoop::kDefaultRunLoopMode, 0.05);
-  EXPECT_EQ(defaultFired, 1);
-  EXPECT_EQ(otherFired, 0);  // waits for its mode
-  EXPECT_EQ(cancelled, 0);
-  EXPECT_GE(common, 3);
-  loop.runMode("XTrackingMode", 0.01);
-  EXPECT_EQ(otherFired, 1);
-  loop.invalidateTimer(repeating);
-  EXPECT_FALSE(loop.isTimerValid(repeating));
-  EXPECT_EQ(loop.timerCount(), 0u);
-
-  // Work from another thread runs on the main loop; waitUntilDone blocks until it has.
-  std::atomic<bool> ranOnMain{false};
-  std::thread worker([&] {
-    RunLoop::performOnMainThread([&] { ranOnMain = RunLoop::isMainThread(); }, true);
-    RunLoop::mainRunLoop().stop();
-  });
-  loop.runMode(RunLoop::kDefaultRunLoopMode, 10);
-  worker.join();
-  EXPECT_TRUE(ranOnMain);
-}
