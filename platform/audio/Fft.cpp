@@ -56,8 +56,11 @@ void vDSP_ctoz(const DSPComplex* c, vDSP_Stride strideC, const DSPSplitComplex* 
 namespace {
 
 // Unnormalised in-place complex FFT of m = 2^log2m points; sign -1 forward, +1 inverse.
-void complexFft(const OpaqueFFTSetup& setup, float* re, float* im, vDSP_Stride stride, vDSP_Length log2m,
-                int sign) {
+// Stride is a template parameter so that the common contiguous case compiles to plain loops.
+template <bool kContiguous>
+void complexFftStrided(const OpaqueFFTSetup& setup, float* re, float* im, vDSP_Stride strideArg, vDSP_Length log2m,
+                       int sign) {
+  const size_t stride = kContiguous ? 1 : size_t(strideArg);
   const size_t m = size_t(1) << log2m;
   // Bit-reversal permutation.
   for (size_t i = 1, j = 0; i < m; ++i) {
@@ -69,18 +72,27 @@ void complexFft(const OpaqueFFTSetup& setup, float* re, float* im, vDSP_Stride s
       std::swap(im[i * stride], im[j * stride]);
     }
   }
+  // First stage: butterflies of two, no twiddles.
+  for (size_t a = 0; a + 1 < m; a += 2) {
+    const size_t x = a * stride, y = (a + 1) * stride;
+    const float tr = re[y], ti = im[y];
+    re[y] = re[x] - tr;
+    im[y] = im[x] - ti;
+    re[x] += tr;
+    im[x] += ti;
+  }
   const vDSP_Length log2nMax = setup.log2nMax;
-  for (vDSP_Length log2len = 1; log2len <= log2m; ++log2len) {
+  for (vDSP_Length log2len = 2; log2len <= log2m; ++log2len) {
     const size_t len = size_t(1) << log2len;
     const size_t half = len / 2;
     // Twiddle e^(sign 2 pi i j / len) is table entry j * 2^log2nMax / len.
     const size_t step = size_t(1) << (log2nMax - log2len);
-    for (size_t start = 0; start < m; start += len) {
-      for (size_t j = 0; j < half; ++j) {
-        const float wr = setup.cosTable[j * step];
-        const float wi = float(sign) * setup.sinTable[j * step];
-        const size_t a = (start + j) * stride;
-        const size_t b = (start + j + half) * stride;
+    for (size_t j = 0; j < half; ++j) {
+      const float wr = setup.cosTable[j * step];
+      const float wi = float(sign) * setup.sinTable[j * step];
+      for (size_t start = j; start < m; start += len) {
+        const size_t a = start * stride;
+        const size_t b = (start + half) * stride;
         const float tr = re[b] * wr - im[b] * wi;
         const float ti = re[b] * wi + im[b] * wr;
         re[b] = re[a] - tr;
@@ -90,6 +102,13 @@ void complexFft(const OpaqueFFTSetup& setup, float* re, float* im, vDSP_Stride s
       }
     }
   }
+}
+
+void complexFft(const OpaqueFFTSetup& setup, float* re, float* im, vDSP_Stride stride, vDSP_Length log2m, int sign) {
+  if (stride == 1)
+    complexFftStrided<true>(setup, re, im, stride, log2m, sign);
+  else
+    complexFftStrided<false>(setup, re, im, stride, log2m, sign);
 }
 
 }  // namespace
