@@ -3,7 +3,9 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -275,6 +277,36 @@ TEST_P(ComponentEntryTest, RenderNotificationsAndPropertyListeners) {
   ASSERT_EQ(AudioUnitRemovePropertyListenerWithUserData(i.unit, kAudioUnitProperty_StreamFormat, onProperty, &log), noErr);
   ASSERT_EQ(i.render(out, 128), noErr);
   EXPECT_EQ(log.flags.size(), 2u);
+}
+
+OSStatus countRender(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32, AudioBufferList*) {
+  static_cast<std::atomic<int>*>(refCon)->fetch_add(1);
+  return noErr;
+}
+
+TEST_P(ComponentEntryTest, NotificationsChangeWhileRendering) {
+  Instance i(GetParam());
+  Feed feed{{spectrumtest::tone(3, 64)}};
+  ASSERT_EQ(i.prepare(1, &feed), noErr);
+  std::atomic<int> calls{0};
+  std::atomic<bool> done{false};
+  // Another thread adds and removes notifications while this one renders.
+  std::thread changer([&] {
+    while (!done.load()) {
+      EXPECT_EQ(AudioUnitAddRenderNotify(i.unit, countRender, &calls), noErr);
+      std::this_thread::yield();
+      EXPECT_EQ(AudioUnitRemoveRenderNotify(i.unit, countRender, &calls), noErr);
+    }
+    EXPECT_EQ(AudioUnitAddRenderNotify(i.unit, countRender, &calls), noErr);
+  });
+  std::vector<std::vector<float>> out(1);
+  for (int n = 0; n < 3000; ++n) ASSERT_EQ(i.render(out, 64), noErr);
+  done = true;
+  changer.join();
+  // Every add but the last was removed: one notification is left, called before and after.
+  const int before = calls.load();
+  ASSERT_EQ(i.render(out, 64), noErr);
+  EXPECT_EQ(calls.load() - before, 2);
 }
 
 TEST_P(ComponentEntryTest, ScheduledParameterChangesSplitTheSlice) {
