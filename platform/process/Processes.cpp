@@ -18,6 +18,7 @@ namespace platform {
 namespace {
 
 constexpr size_t kCommLength = 15;
+constexpr int kSettleMilliseconds = 150;
 
 // /proc files report a size of 0, so read until the end.
 std::optional<std::string> readProcFile(const std::string& path) {
@@ -100,18 +101,25 @@ bool launchApplicationHidden(const std::string& programPath, const std::string& 
 
   auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
   bool childRunning = true;
-  for (;;) {
-    if (childRunning) {
-      int status = 0;
-      pid_t r = waitpid(pid, &status, WNOHANG);
-      if (r == pid) {
-        childRunning = false;
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return false;
-      } else if (r < 0 && errno != EINTR) {
-        childRunning = false;
-      }
+  // False once the child has ended with an error.
+  auto childOK = [&] {
+    if (!childRunning) return true;
+    int status = 0;
+    pid_t r = waitpid(pid, &status, WNOHANG);
+    if (r == pid) {
+      childRunning = false;
+      return WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
-    if (isProcessRunning(processName)) return true;
+    if (r < 0 && errno != EINTR) childRunning = false;
+    return true;
+  };
+  for (;;) {
+    if (!childOK()) return false;
+    if (isProcessRunning(processName)) {
+      // A program that fails at once shows up briefly too: give it a moment to settle.
+      std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMilliseconds));
+      return childOK() && isProcessRunning(processName);
+    }
     if (std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }

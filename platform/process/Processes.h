@@ -13,7 +13,8 @@ std::vector<pid_t> processesNamed(const std::string& name);
 bool isProcessRunning(const std::string& name);
 
 // Starts `programPath` without arguments, detached (own session, standard streams on /dev/null,
-// no inherited descriptors) and waits until a process called `processName` runs. Fails when the
+// no inherited descriptors) and waits until a process called `processName` runs and is still
+// running a moment (150 ms) later. Fails when the
 // program can't be started, exits with a non-zero status or by a signal, or no such process
 // appears within `timeoutSeconds` (a launcher that exits with status 0 is waited out until then).
 bool launchApplicationHidden(const std::string& programPath, const std::string& processName,
