@@ -291,6 +291,8 @@ std::optional<ScriptDescriptor> Script::run(int (*body)(lua_State*), const Scrip
   lua_pushcfunction(L, body);
   lua_pushlightuserdata(L, const_cast<ScriptDescriptor*>(event));
   int status = lua_pcall(L, 1, 2, 0);
+  // Reading the outcome happens unprotected, so it must never fail for want of memory.
+  s->enforceMemory = false;
 
   std::optional<ScriptDescriptor> result;
   if (status == LUA_OK) {
@@ -303,7 +305,6 @@ std::optional<ScriptDescriptor> Script::run(int (*body)(lua_State*), const Scrip
   } else {
     errorInfo = errorFromStack(L, s, status);
   }
-  s->enforceMemory = false;
   lua_sethook(L, nullptr, 0, 0);
   lua_settop(L, 0);
   lua_gc(L, LUA_GCCOLLECT);
