@@ -59,7 +59,16 @@ struct SampleTable {
   std::vector<uint64_t> chunkOffsets;
   std::string path;                // file the chunk offsets point into
   std::vector<std::vector<uint8_t>> inlineSamples;  // samples held in memory (tracks made from tags)
+  // Lookup indexes (indexSampleTable): start time and first sample of each timeToSample entry,
+  // first sample of each sampleToChunk run, and the running sum of `sizes`.
+  std::vector<int64_t> entryStart;
+  std::vector<uint64_t> entryFirstSample;
+  std::vector<uint64_t> runFirstSample;
+  std::vector<uint64_t> sizeBefore;
 };
+
+// Fills the lookup indexes of a table, so that every lookup is a binary search.
+void indexSampleTable(SampleTable& table);
 
 // A chapter as a non-QuickTime container reports it, in microseconds.
 struct ChapterDescription {

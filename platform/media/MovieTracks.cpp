@@ -41,30 +41,38 @@ std::vector<Segment> segmentsOf(const TrackDescription& t) {
 
 // Total media time covered by the samples.
 i128 mediaEnd(const SampleTable& table) {
-  i128 end = 0;
-  for (const auto& e : table.timeToSample) end += i128(e.count) * e.delta;
-  return end;
+  if (table.timeToSample.empty() || table.entryStart.size() != table.timeToSample.size()) return 0;
+  const auto& last = table.timeToSample.back();
+  return i128(table.entryStart.back()) + i128(last.count) * last.delta;
+}
+
+// The timeToSample entry whose start is the last at or before m; -1 when none.
+long entryAt(const SampleTable& table, i128 m) {
+  if (table.entryStart.size() != table.timeToSample.size()) return -1;
+  auto it = std::upper_bound(table.entryStart.begin(), table.entryStart.end(), m,
+                             [](i128 v, int64_t start) { return v < i128(start); });
+  return static_cast<long>(it - table.entryStart.begin()) - 1;
 }
 
 // The first sample start at or after (or strictly after) media time m.
 std::optional<i128> nextSampleStart(const SampleTable& table, i128 m, bool inclusive) {
-  i128 base = 0;
-  for (const auto& e : table.timeToSample) {
-    if (e.count == 0) continue;
-    if (e.delta == 0) {
-      if (base > m || (inclusive && base == m)) return base;
-      continue;
+  long e = entryAt(table, m);
+  if (e >= 0) {
+    const auto& entry = table.timeToSample[static_cast<size_t>(e)];
+    i128 base = table.entryStart[static_cast<size_t>(e)];
+    if (entry.delta == 0) {
+      if (inclusive && base == m) return base;
+    } else {
+      i128 last = base + i128(entry.count - 1) * entry.delta;
+      if (last > m || (inclusive && last == m)) {
+        i128 s = base + (m - base) / entry.delta * entry.delta;  // <= m
+        if (s < m || !inclusive) s += entry.delta;
+        return s;
+      }
     }
-    i128 last = base + i128(e.count - 1) * e.delta;
-    if (last > m || (inclusive && last == m)) {
-      if (base > m || (inclusive && base == m)) return base;
-      i128 k = (m - base) / e.delta;  // base + k*delta <= m
-      i128 s = base + k * e.delta;
-      if (s < m || !inclusive) s += e.delta;
-      return s;
-    }
-    base += i128(e.count) * e.delta;
   }
+  size_t next = static_cast<size_t>(e + 1);
+  if (next < table.entryStart.size()) return i128(table.entryStart[next]);
   return std::nullopt;
 }
 
@@ -76,55 +84,72 @@ struct SampleAt {
 
 std::optional<SampleAt> sampleAt(const SampleTable& table, i128 m) {
   if (m < 0) return std::nullopt;
-  i128 base = 0;
-  uint64_t index = 0;
-  for (const auto& e : table.timeToSample) {
-    i128 span = i128(e.count) * e.delta;
-    if (e.delta > 0 && m < base + span) {
-      i128 k = (m - base) / e.delta;
-      return SampleAt{index + static_cast<uint64_t>(k), base + k * e.delta, e.delta};
-    }
-    base += span;
-    index += e.count;
-  }
-  return std::nullopt;
+  long e = entryAt(table, m);
+  if (e < 0) return std::nullopt;
+  const auto& entry = table.timeToSample[static_cast<size_t>(e)];
+  i128 base = table.entryStart[static_cast<size_t>(e)];
+  if (entry.delta == 0 || m >= base + i128(entry.count) * entry.delta) return std::nullopt;
+  i128 k = (m - base) / entry.delta;
+  return SampleAt{table.entryFirstSample[static_cast<size_t>(e)] + static_cast<uint64_t>(k), base + k * entry.delta,
+                  entry.delta};
 }
 
 bool sampleLocation(const SampleTable& table, uint64_t index, uint64_t& offset, uint64_t& size) {
-  if (index >= table.sampleCount) return false;
-  auto sizeOf = [&](uint64_t i) -> uint64_t {
-    return table.constantSize ? table.constantSize : (i < table.sizes.size() ? table.sizes[i] : 0);
-  };
-  uint64_t chunks = table.chunkOffsets.size();
-  uint64_t first = 0;  // index of the first sample of the current run
-  for (size_t r = 0; r < table.sampleToChunk.size(); ++r) {
-    const auto& run = table.sampleToChunk[r];
-    uint64_t runEnd = r + 1 < table.sampleToChunk.size() ? table.sampleToChunk[r + 1].firstChunk : chunks + 1;
-    if (run.firstChunk == 0 || runEnd <= run.firstChunk || run.samplesPerChunk == 0) continue;
-    uint64_t runChunks = std::min<uint64_t>(runEnd, chunks + 1) - std::min<uint64_t>(run.firstChunk, chunks + 1);
-    i128 runSamples = i128(runChunks) * run.samplesPerChunk;
-    if (i128(index) < i128(first) + runSamples) {
-      uint64_t within = index - first;
-      uint64_t chunk = run.firstChunk + within / run.samplesPerChunk;  // 1-based
-      uint64_t inChunk = within % run.samplesPerChunk;
-      if (chunk < 1 || chunk > chunks) return false;
-      i128 off = table.chunkOffsets[chunk - 1];
-      if (table.constantSize) {
-        off += i128(inChunk) * table.constantSize;
-      } else {
-        for (uint64_t i = index - inChunk; i < index; ++i) off += sizeOf(i);
-      }
-      if (off > INT64_MAX) return false;
-      offset = static_cast<uint64_t>(off);
-      size = sizeOf(index);
-      return true;
-    }
-    first += static_cast<uint64_t>(runSamples);
+  if (index >= table.sampleCount || table.runFirstSample.size() != table.sampleToChunk.size() + 1) return false;
+  if (!table.constantSize && (index >= table.sizes.size() || table.sizeBefore.size() != table.sizes.size() + 1))
+    return false;
+  auto it = std::upper_bound(table.runFirstSample.begin(), table.runFirstSample.end(), index);
+  if (it == table.runFirstSample.begin() || it == table.runFirstSample.end()) return false;
+  size_t r = static_cast<size_t>(it - table.runFirstSample.begin()) - 1;
+  const auto& run = table.sampleToChunk[r];
+  if (run.samplesPerChunk == 0) return false;
+  uint64_t within = index - table.runFirstSample[r];
+  uint64_t chunk = run.firstChunk + within / run.samplesPerChunk;  // 1-based
+  uint64_t inChunk = within % run.samplesPerChunk;
+  if (chunk < 1 || chunk > table.chunkOffsets.size()) return false;
+  i128 off = table.chunkOffsets[chunk - 1];
+  if (table.constantSize) {
+    off += i128(inChunk) * table.constantSize;
+    size = table.constantSize;
+  } else {
+    off += table.sizeBefore[index] - table.sizeBefore[index - inChunk];
+    size = table.sizes[index];
   }
-  return false;
+  if (off > INT64_MAX) return false;
+  offset = static_cast<uint64_t>(off);
+  return true;
 }
 
 }  // namespace
+
+void indexSampleTable(SampleTable& table) {
+  std::erase_if(table.timeToSample, [](const SampleTable::TimeToSample& e) { return e.count == 0; });
+  table.entryStart.clear();
+  table.entryFirstSample.clear();
+  i128 start = 0;
+  uint64_t first = 0;
+  for (const auto& e : table.timeToSample) {
+    table.entryStart.push_back(clamp64(start));
+    table.entryFirstSample.push_back(first);
+    start += i128(e.count) * e.delta;
+    first += e.count;
+  }
+  // Runs of chunks: a run lasts until the next run's first chunk, the last one to the last chunk.
+  table.runFirstSample.assign(1, 0);
+  const uint64_t chunks = table.chunkOffsets.size();
+  uint64_t sample = 0;
+  for (size_t r = 0; r < table.sampleToChunk.size(); ++r) {
+    const auto& run = table.sampleToChunk[r];
+    uint64_t from = std::min<uint64_t>(run.firstChunk, chunks + 1);
+    uint64_t to = r + 1 < table.sampleToChunk.size() ? std::min<uint64_t>(table.sampleToChunk[r + 1].firstChunk, chunks + 1)
+                                                     : chunks + 1;
+    if (run.firstChunk >= 1 && to > from) sample += (to - from) * uint64_t(run.samplesPerChunk);
+    table.runFirstSample.push_back(sample);
+  }
+  table.sizeBefore.assign(1, 0);
+  table.sizeBefore.reserve(table.sizes.size() + 1);
+  for (uint32_t s : table.sizes) table.sizeBefore.push_back(table.sizeBefore.back() + s);
+}
 
 Track GetTrackReference(const Movie& movie, Track track, OSType refType, long index) {
   if (!track || refType != kTrackReferenceChapterList || index < 1 ||

@@ -136,6 +136,7 @@ void addContainerChapters(MovieDescription& out) {
     table->inlineSamples.push_back(std::move(sample));
   }
   table->sampleCount = static_cast<uint32_t>(table->inlineSamples.size());
+  indexSampleTable(*table);
 
   TrackDescription t;
   uint32_t maxID = 0;

@@ -168,3 +168,20 @@ TEST(Chapters, InterestingTimesFollowTheSampleTable) {
   EXPECT_EQ(std::string(sample.begin(), sample.end()), textSample("B"));
   EXPECT_NE(GetMediaSample(GetTrackMedia(chap), &sample, 0, &size, 60000, nullptr, nullptr), noErr);
 }
+
+TEST(Chapters, ManySamplesInOneChunk) {
+  // Lookups go through indexes: thousands of chapters in one chunk read each title once.
+  TempDir dir;
+  std::vector<std::string> samples;
+  std::vector<uint32_t> durations;
+  for (int i = 0; i < 5000; ++i) {
+    samples.push_back(textSample("C" + std::to_string(i)));
+    durations.push_back(i % 3 == 0 ? 7 : 13);
+  }
+  auto c = chaptersOf(write(dir, chapterMovie(samples, durations)));
+  ASSERT_EQ(c.size(), 5000u);
+  EXPECT_EQ(c[0].name, "C0");
+  EXPECT_EQ(c[2500].name, "C2500");
+  EXPECT_EQ(c[4999].name, "C4999");
+  EXPECT_LT(c[4998].start, c[4999].start);
+}

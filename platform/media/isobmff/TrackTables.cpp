@@ -114,6 +114,7 @@ std::shared_ptr<const SampleTable> readSampleTable(const FileReader& file, const
     }
   }
   if (!haveTiming) return nullptr;
+  indexSampleTable(*table);
   return table;
 }
 
