@@ -194,7 +194,8 @@ void GetTrackNextInterestingTime(Track track, short interestingTimeFlags, int64_
     auto s = nextSampleStart(table, m, true);
     for (int guard = 0; s && *s < segMediaEnd && guard < 64; ++guard) {
       if (*s > seg.mediaStart) {
-        i128 tt = seg.trackStart + (*s - seg.mediaStart) * movieScale / mediaScale;
+        // Rounded up, so that the time converts back into this sample, not the one before.
+        i128 tt = seg.trackStart + ((*s - seg.mediaStart) * movieScale + mediaScale - 1) / mediaScale;
         if (after(tt)) {
           auto at = sampleAt(table, *s);
           report(tt, at ? at->duration : 0);
