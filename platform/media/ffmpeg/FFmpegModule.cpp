@@ -59,6 +59,32 @@ bool isMovieStream(const AVStream* s) {
   return s->codecpar->codec_type == AVMEDIA_TYPE_VIDEO || s->codecpar->codec_type == AVMEDIA_TYPE_AUDIO;
 }
 
+// The container's tags (the first audio stream's when the container has none, as in Ogg) and its
+// chapters in microseconds, for the media layer to map.
+void readTagsAndChapters(const AVFormatContext* ctx, MovieDescription& out) {
+  const AVDictionary* tags = ctx->metadata;
+  if (av_dict_count(tags) == 0) {
+    for (unsigned i = 0; i < ctx->nb_streams; ++i) {
+      if (ctx->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) {
+        tags = ctx->streams[i]->metadata;
+        break;
+      }
+    }
+  }
+  const AVDictionaryEntry* e = nullptr;
+  while ((e = av_dict_get(tags, "", e, AV_DICT_IGNORE_SUFFIX)))
+    out.containerTags.emplace_back(e->key ? e->key : "", e->value ? e->value : "");
+  for (unsigned i = 0; i < ctx->nb_chapters; ++i) {
+    const AVChapter* c = ctx->chapters[i];
+    if (c->time_base.num <= 0 || c->time_base.den <= 0) continue;
+    ChapterDescription chapter;
+    chapter.start = av_rescale_q(c->start, c->time_base, AVRational{1, 1000000});
+    chapter.end = av_rescale_q(c->end, c->time_base, AVRational{1, 1000000});
+    if (const AVDictionaryEntry* t = av_dict_get(c->metadata, "title", nullptr, 0)) chapter.title = t->value;
+    out.containerChapters.push_back(std::move(chapter));
+  }
+}
+
 class Module final : public FFmpegModule {
  public:
   Module() { av_log_set_level(AV_LOG_QUIET); }
@@ -147,6 +173,7 @@ class Module final : public FFmpegModule {
       for (const auto& t : out.tracks) duration = std::max(duration, t.duration);
     }
     out.duration = duration;
+    readTagsAndChapters(ctx, out);
     avformat_close_input(&ctx);
     return anyMovieStream ? noErr : notAMovieErr;
   }

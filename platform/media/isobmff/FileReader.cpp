@@ -7,7 +7,7 @@
 
 namespace platform::media::isobmff {
 
-FileReader::FileReader(const std::string& path) {
+FileReader::FileReader(const std::string& path) : path_(path) {
   fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // a FIFO must not block the open
   if (fd_ < 0) return;
   struct stat st;
