@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "AtomicFile.h"
+#include "Text.h"
 
 namespace platform {
 
@@ -78,7 +79,8 @@ namespace {
 
 constexpr int kMaxDepth = 512;
 
-plist_t toNode(const PlistValue& v) {
+// For XML, strings and keys are made safe for the document (see xmlSafeText).
+plist_t toNode(const PlistValue& v, bool forXml) {
   switch (v.type()) {
     case PlistValue::Type::Boolean:
       return plist_new_bool(v.boolean() ? 1 : 0);
@@ -87,7 +89,7 @@ plist_t toNode(const PlistValue& v) {
     case PlistValue::Type::Real:
       return plist_new_real(v.real());
     case PlistValue::Type::String:
-      return plist_new_string(v.string().c_str());
+      return plist_new_string(forXml ? xmlSafeText(v.string()).c_str() : v.string().c_str());
     case PlistValue::Type::Data: {
       const PlistData& d = v.data();
       return plist_new_data(reinterpret_cast<const char*>(d.data()), d.size());
@@ -99,12 +101,15 @@ plist_t toNode(const PlistValue& v) {
     }
     case PlistValue::Type::Array: {
       plist_t node = plist_new_array();
-      for (const auto& item : v.array()) plist_array_append_item(node, toNode(item));
+      for (const auto& item : v.array()) plist_array_append_item(node, toNode(item, forXml));
       return node;
     }
     case PlistValue::Type::Dictionary: {
       plist_t node = plist_new_dict();
-      for (const auto& [key, item] : v.dictionary().entries()) plist_dict_set_item(node, key.c_str(), toNode(item));
+      for (const auto& [key, item] : v.dictionary().entries()) {
+        std::string k = forXml ? xmlSafeText(key) : key;
+        plist_dict_set_item(node, k.c_str(), toNode(item, forXml));
+      }
       return node;
     }
     case PlistValue::Type::Uid:
@@ -213,7 +218,7 @@ struct NodeHolder {
 namespace plist {
 
 std::string toXml(const PlistValue& value) {
-  NodeHolder h{toNode(value)};
+  NodeHolder h{toNode(value, true)};
   char* xml = nullptr;
   uint32_t len = 0;
   plist_to_xml(h.node, &xml, &len);
@@ -223,7 +228,7 @@ std::string toXml(const PlistValue& value) {
 }
 
 std::string toBinary(const PlistValue& value) {
-  NodeHolder h{toNode(value)};
+  NodeHolder h{toNode(value, false)};
   char* bin = nullptr;
   uint32_t len = 0;
   plist_to_bin(h.node, &bin, &len);

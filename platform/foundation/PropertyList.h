@@ -41,9 +41,9 @@ class PlistDictionary {
   // Adds every entry of `other`; its values replace ours for equal keys.
   void merge(const PlistDictionary& other);
 
-  size_t size() const { return entries_.size(); }
-  bool empty() const { return entries_.empty(); }
-  const std::vector<Entry>& entries() const { return entries_; }
+  size_t size() const;
+  bool empty() const;
+  const std::vector<Entry>& entries() const;
   std::vector<std::string> keys() const;
   bool operator==(const PlistDictionary& other) const;
 
@@ -123,6 +123,10 @@ class PlistValue {
                Boxed<PlistDictionary>, PlistUid>
       v_;
 };
+
+inline size_t PlistDictionary::size() const { return entries_.size(); }
+inline bool PlistDictionary::empty() const { return entries_.empty(); }
+inline const std::vector<PlistDictionary::Entry>& PlistDictionary::entries() const { return entries_; }
 
 namespace plist {
 

@@ -119,3 +119,18 @@ TEST(AtomicFile, WritesWholeFileAndLeavesNoTemporaryOnFailure) {
   ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
   EXPECT_FALSE(readWholeFile(dir.file("fifo")).has_value());
 }
+
+TEST(PropertyList, XmlCarriesOnlyCharactersXmlAllows) {
+  PlistDictionary d;
+  d.set("Name", std::string("a\x01" "b\tc\r\nd\xff" "e\xef\xbf\xbf" "f"));
+  d.set(std::string("key\x02"), "v");
+  std::string xml = plist::toXml(PlistValue(d));
+  auto back = plist::parse(xml);
+  ASSERT_TRUE(back.has_value()) << xml;
+  EXPECT_EQ(back->dictionary().find("Name")->string(), "a\xef\xbf\xbd" "b\tc\r\nd\xef\xbf\xbd" "e\xef\xbf\xbd" "f");
+  EXPECT_TRUE(back->dictionary().contains("key\xef\xbf\xbd"));
+  // The binary form keeps the characters as they are.
+  auto bin = plist::parse(plist::toBinary(PlistValue(d)));
+  ASSERT_TRUE(bin.has_value());
+  EXPECT_EQ(bin->dictionary().find("Name")->string().substr(0, 3), "a\x01" "b");
+}
