@@ -1,0 +1,287 @@
+#include "platform/graphics/GraphicsContext.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/graphics/ImageCodec.h"
+
+namespace platform {
+namespace {
+
+thread_local GraphicsContext* currentContext = nullptr;
+
+AffineTransform fromCairo(const cairo_matrix_t& m) { return {m.xx, m.yx, m.xy, m.yy, m.x0, m.y0}; }
+cairo_matrix_t toCairo(const AffineTransform& t) { return {t.m11, t.m12, t.m21, t.m22, t.tX, t.tY}; }
+
+}  // namespace
+
+// ---- ImageSurface
+
+ImageSurface::ImageSurface(int width, int height) : width_(width), height_(height) {
+  if (!Image::sizeIsAcceptable(width, height)) return;
+  surface_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  if (cairo_surface_status(surface_) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface_);
+    surface_ = nullptr;
+  }
+}
+
+ImageSurface::~ImageSurface() {
+  if (surface_) cairo_surface_destroy(surface_);
+}
+
+Image ImageSurface::image() const {
+  if (!surface_) return Image();
+  cairo_surface_flush(surface_);
+  Image out(width_, height_, {}, false);
+  const unsigned char* base = cairo_image_surface_get_data(surface_);
+  const int stride = cairo_image_surface_get_stride(surface_);
+  bool alpha = false;
+  for (int y = 0; y < height_; ++y) {
+    const uint32_t* src = reinterpret_cast<const uint32_t*>(base + size_t(y) * stride);
+    uint8_t* dst = out.row(y);
+    for (int x = 0; x < width_; ++x, dst += 4) {
+      const uint32_t p = src[x];
+      const unsigned a = p >> 24;
+      if (a == 0) {
+        dst[0] = dst[1] = dst[2] = dst[3] = 0;
+        alpha = true;
+        continue;
+      }
+      if (a != 255) alpha = true;
+      dst[0] = uint8_t((((p >> 16) & 0xff) * 255 + a / 2) / a);
+      dst[1] = uint8_t((((p >> 8) & 0xff) * 255 + a / 2) / a);
+      dst[2] = uint8_t(((p & 0xff) * 255 + a / 2) / a);
+      dst[3] = uint8_t(a);
+    }
+  }
+  out.setHasAlpha(alpha);
+  return out;
+}
+
+bool ImageSurface::writePNG(const std::string& path) const { return surface_ && writePNGFile(image(), path); }
+
+// ---- GraphicsContext
+
+GraphicsContext::GraphicsContext(ImageSurface& surface, bool flipped) : flipped_(flipped) {
+  initialise(surface.handle(), surface.height());
+}
+
+GraphicsContext::GraphicsContext(cairo_surface_t* surface, int height, bool flipped) : flipped_(flipped) {
+  initialise(surface, height);
+}
+
+void GraphicsContext::initialise(cairo_surface_t* surface, int height) {
+  height_ = height;
+  // A null surface still gives a context (in an error state) so that drawing is a no-op.
+  cr_ = cairo_create(surface ? surface : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 0, 0));
+  if (!surface) cairo_surface_destroy(cairo_get_target(cr_));
+  if (!flipped_) {
+    cairo_matrix_t base = {1, 0, 0, -1, 0, double(height)};
+    cairo_set_matrix(cr_, &base);
+  }
+  cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
+}
+
+GraphicsContext::~GraphicsContext() {
+  if (currentContext == this) currentContext = nullptr;
+  cairo_destroy(cr_);
+}
+
+GraphicsContext* GraphicsContext::current() { return currentContext; }
+
+GraphicsContext::CurrentScope::CurrentScope(GraphicsContext& context) : previous_(currentContext) {
+  currentContext = &context;
+}
+GraphicsContext::CurrentScope::~CurrentScope() { currentContext = previous_; }
+
+void GraphicsContext::saveGraphicsState() {
+  cairo_save(cr_);
+  fill_.push_back(fill_.back());
+  stroke_.push_back(stroke_.back());
+}
+
+void GraphicsContext::restoreGraphicsState() {
+  if (fill_.size() <= 1) return;  // unbalanced restore: ignored
+  cairo_restore(cr_);
+  fill_.pop_back();
+  stroke_.pop_back();
+}
+
+void GraphicsContext::clipToRect(const Rect& rect) {
+  cairo_new_path(cr_);
+  cairo_rectangle(cr_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
+  cairo_clip(cr_);
+}
+
+void GraphicsContext::translate(double dx, double dy) { cairo_translate(cr_, dx, dy); }
+void GraphicsContext::scale(double sx, double sy) { cairo_scale(cr_, sx, sy); }
+void GraphicsContext::rotateByDegrees(double degrees) { concat(AffineTransform::rotationByDegrees(degrees)); }
+
+void GraphicsContext::concat(const AffineTransform& transform) {
+  cairo_matrix_t m = toCairo(transform);
+  cairo_transform(cr_, &m);
+}
+
+AffineTransform GraphicsContext::currentTransform() const {
+  cairo_matrix_t m;
+  cairo_get_matrix(cr_, &m);
+  AffineTransform t = fromCairo(m);
+  if (!flipped_) {
+    // Relative to the base (unflipped) space.
+    t.append({1, 0, 0, -1, 0, double(height_)});
+  }
+  return t;
+}
+
+void GraphicsContext::setFillColor(const Color& color) { fill_.back() = color; }
+void GraphicsContext::setStrokeColor(const Color& color) { stroke_.back() = color; }
+
+void GraphicsContext::setSourceColor(const Color& color) {
+  cairo_set_source_rgba(cr_, color.redComponent(), color.greenComponent(), color.blueComponent(),
+                        color.alphaComponent());
+}
+
+void GraphicsContext::fillRect(const Rect& rect, CompositingOperation operation) {
+  cairo_save(cr_);
+  if (operation == CompositingOperation::Copy) cairo_set_operator(cr_, CAIRO_OPERATOR_SOURCE);
+  setSourceColor(fill_.back());
+  cairo_new_path(cr_);
+  cairo_rectangle(cr_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
+  cairo_fill(cr_);
+  cairo_restore(cr_);
+}
+
+// ---- Shadings
+//
+// Shadings are drawn per pixel from a table of the function sampled at 4 steps per device pixel
+// of the shading's length (at least 1025 samples), interpolated linearly between samples. An
+// axis of whole pixels puts every pixel centre on a sample, so a ramp of one step per pixel comes
+// out exactly as the function gives it; the function is never called per pixel.
+
+template <typename Shade>
+void GraphicsContext::paintShading(const ShadingFunction& function, double lengthInPixels, Shade shade) {
+  lastEvaluations_ = 0;
+  if (!function || cairo_status(cr_) != CAIRO_STATUS_SUCCESS) return;
+  double x0, y0, x1, y1;
+  cairo_save(cr_);
+  cairo_identity_matrix(cr_);
+  cairo_clip_extents(cr_, &x0, &y0, &x1, &y1);
+  cairo_restore(cr_);
+  cairo_surface_t* target = cairo_get_target(cr_);
+  if (cairo_surface_get_type(target) == CAIRO_SURFACE_TYPE_IMAGE) {
+    x0 = std::max(x0, 0.0), y0 = std::max(y0, 0.0);
+    x1 = std::min(x1, double(cairo_image_surface_get_width(target)));
+    y1 = std::min(y1, double(cairo_image_surface_get_height(target)));
+  }
+  const int bx = int(std::floor(x0)), by = int(std::floor(y0));
+  const int bw = int(std::ceil(x1)) - bx, bh = int(std::ceil(y1)) - by;
+  if (bw <= 0 || bh <= 0 || int64_t(bw) * bh > Image::kMaxPixels) return;
+
+  cairo_matrix_t toUser;
+  cairo_get_matrix(cr_, &toUser);
+  if (cairo_matrix_invert(&toUser) != CAIRO_STATUS_SUCCESS) return;
+
+  if (!std::isfinite(lengthInPixels)) return;
+  const int steps = int(std::clamp(4.0 * std::ceil(std::max(lengthInPixels, 0.0)), 1024.0, 65536.0));
+  std::vector<float> table(size_t(steps + 1) * 4);
+  for (int i = 0; i <= steps; ++i) {
+    float* rgba = &table[size_t(i) * 4];
+    rgba[0] = rgba[1] = rgba[2] = 0, rgba[3] = 1;
+    function(double(i) / steps, rgba);
+    for (int k = 0; k < 4; ++k) rgba[k] = std::isnan(rgba[k]) ? 0.f : std::clamp(rgba[k], 0.f, 1.f);
+  }
+  lastEvaluations_ = size_t(steps) + 1;
+
+  cairo_surface_t* tile = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, bw, bh);
+  if (cairo_surface_status(tile) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(tile);
+    return;
+  }
+  unsigned char* data = cairo_image_surface_get_data(tile);
+  const int stride = cairo_image_surface_get_stride(tile);
+  for (int j = 0; j < bh; ++j) {
+    uint32_t* row = reinterpret_cast<uint32_t*>(data + size_t(j) * stride);
+    const double dy = by + j + 0.5;
+    for (int i = 0; i < bw; ++i) {
+      const double dx = bx + i + 0.5;
+      const double ux = toUser.xx * dx + toUser.xy * dy + toUser.x0;
+      const double uy = toUser.yx * dx + toUser.yy * dy + toUser.y0;
+      double t;
+      if (!shade(ux, uy, t)) {
+        row[i] = 0;
+        continue;
+      }
+      const double f = std::clamp(t, 0.0, 1.0) * steps;
+      const int k = std::min(int(f), steps - 1);
+      const float w = float(f - k);
+      const float* a = &table[size_t(k) * 4];
+      const float* b = a + 4;
+      const float alpha = a[3] + (b[3] - a[3]) * w;
+      const auto channel = [&](int c) {
+        return uint32_t(std::lround((a[c] + (b[c] - a[c]) * w) * alpha * 255.0f));
+      };
+      row[i] = (uint32_t(std::lround(alpha * 255.0f)) << 24) | (channel(0) << 16) | (channel(1) << 8) | channel(2);
+    }
+  }
+  cairo_surface_mark_dirty(tile);
+  cairo_save(cr_);
+  cairo_identity_matrix(cr_);
+  cairo_set_source_surface(cr_, tile, bx, by);
+  cairo_paint(cr_);
+  cairo_restore(cr_);
+  cairo_surface_destroy(tile);
+}
+
+void GraphicsContext::drawShading(const AxialShading& s) {
+  const double dx = s.end.x - s.start.x, dy = s.end.y - s.start.y;
+  const double len2 = dx * dx + dy * dy;
+  if (!(len2 > 0) || !std::isfinite(len2)) {
+    lastEvaluations_ = 0;
+    return;
+  }
+  double ddx = dx, ddy = dy;
+  cairo_user_to_device_distance(cr_, &ddx, &ddy);
+  paintShading(s.function, std::hypot(ddx, ddy), [&](double x, double y, double& t) {
+    t = ((x - s.start.x) * dx + (y - s.start.y) * dy) / len2;
+    if (t < 0) return s.extendStart;
+    if (t > 1) return s.extendEnd;
+    return true;
+  });
+}
+
+void GraphicsContext::drawShading(const RadialShading& s) {
+  const double cdx = s.endCenter.x - s.startCenter.x, cdy = s.endCenter.y - s.startCenter.y;
+  const double r0 = s.startRadius, dr = s.endRadius - s.startRadius;
+  const double a = cdx * cdx + cdy * cdy - dr * dr;
+  double ux = 1, uy = 0, vx = 0, vy = 1;
+  cairo_user_to_device_distance(cr_, &ux, &uy);
+  cairo_user_to_device_distance(cr_, &vx, &vy);
+  const double scale = std::max(std::hypot(ux, uy), std::hypot(vx, vy));
+  const double length = (std::hypot(cdx, cdy) + std::max(std::fabs(s.startRadius), std::fabs(s.endRadius))) * scale;
+  const auto accept = [&](double t, double& out) {
+    if (r0 + t * dr < 0) return false;
+    if (t < 0 && !s.extendStart) return false;
+    if (t > 1 && !s.extendEnd) return false;
+    out = t;
+    return true;
+  };
+  paintShading(s.function, length, [&](double x, double y, double& t) {
+    const double pdx = x - s.startCenter.x, pdy = y - s.startCenter.y;
+    const double b = pdx * cdx + pdy * cdy + r0 * dr;
+    const double c = pdx * pdx + pdy * pdy - r0 * r0;
+    if (std::fabs(a) < 1e-12) {
+      if (b == 0) return false;
+      return accept(c / (2 * b), t);
+    }
+    const double disc = b * b - a * c;
+    if (disc < 0) return false;
+    const double root = std::sqrt(disc);
+    const double t1 = (b + root) / a, t2 = (b - root) / a;
+    return accept(std::max(t1, t2), t) || accept(std::min(t1, t2), t);
+  });
+}
+
+}  // namespace platform
