@@ -5,7 +5,7 @@
 #include "platform/graphics/ImageCodec.h"
 #include "tests/support/TestSupport.h"
 
-using namespace platform::graphics;
+using namespace platform;
 using testsupport::fixture;
 
 namespace {
