@@ -261,8 +261,10 @@ void GraphicsContext::drawShading(const RadialShading& s) {
   cairo_user_to_device_distance(cr_, &vx, &vy);
   const double scale = std::max(std::hypot(ux, uy), std::hypot(vx, vy));
   const double length = (std::hypot(cdx, cdy) + std::max(std::fabs(s.startRadius), std::fabs(s.endRadius))) * scale;
+  // Radii a rounding error below zero (the very centre of a circle) still count.
+  const double radiusTolerance = 1e-9 * (std::fabs(s.startRadius) + std::fabs(s.endRadius) + 1);
   const auto accept = [&](double t, double& out) {
-    if (r0 + t * dr < 0) return false;
+    if (r0 + t * dr < -radiusTolerance) return false;
     if (t < 0 && !s.extendStart) return false;
     if (t > 1 && !s.extendEnd) return false;
     out = t;
