@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/graphics/ImageCodec.h"
 
@@ -157,14 +158,15 @@ void GraphicsContext::fillRect(const Rect& rect, CompositingOperation operation)
 // ---- Shadings
 //
 // Shadings are drawn per pixel from a table of the function sampled at 4 steps per device pixel
-// of the shading's length (at least 1025 samples), interpolated linearly between samples. An
-// axis of whole pixels puts every pixel centre on a sample, so a ramp of one step per pixel comes
-// out exactly as the function gives it; the function is never called per pixel.
+// of the shading's length (at least 1025 samples); each pixel takes the nearest sample. An axis
+// of whole pixels puts every pixel centre on a sample, so a ramp of one step per pixel comes out
+// exactly as the function gives it, and elsewhere a pixel is off by at most an eighth of the
+// change across one pixel. The function is never called per pixel.
 
 template <typename Shade>
-void GraphicsContext::paintShading(const ShadingFunction& function, double lengthInPixels, Shade shade) {
+void GraphicsContext::paintShading(const ShadingFunction& function, double lengthInPixels, bool rowsRepeat, Shade shade) {
   lastEvaluations_ = 0;
-  if (!function || cairo_status(cr_) != CAIRO_STATUS_SUCCESS) return;
+  if (!function || cairo_status(cr_) != CAIRO_STATUS_SUCCESS || !std::isfinite(lengthInPixels)) return;
   double x0, y0, x1, y1;
   cairo_save(cr_);
   cairo_identity_matrix(cr_);
@@ -184,14 +186,16 @@ void GraphicsContext::paintShading(const ShadingFunction& function, double lengt
   cairo_get_matrix(cr_, &toUser);
   if (cairo_matrix_invert(&toUser) != CAIRO_STATUS_SUCCESS) return;
 
-  if (!std::isfinite(lengthInPixels)) return;
+  // The sampled function as premultiplied 32-bit pixels.
   const int steps = int(std::clamp(4.0 * std::ceil(std::max(lengthInPixels, 0.0)), 1024.0, 65536.0));
-  std::vector<float> table(size_t(steps + 1) * 4);
+  std::vector<uint32_t> table(size_t(steps) + 1);
   for (int i = 0; i <= steps; ++i) {
-    float* rgba = &table[size_t(i) * 4];
-    rgba[0] = rgba[1] = rgba[2] = 0, rgba[3] = 1;
+    float rgba[4] = {0, 0, 0, 1};
     function(double(i) / steps, rgba);
-    for (int k = 0; k < 4; ++k) rgba[k] = std::isnan(rgba[k]) ? 0.f : std::clamp(rgba[k], 0.f, 1.f);
+    for (float& v : rgba) v = std::isnan(v) ? 0.f : std::clamp(v, 0.f, 1.f);
+    const auto byte = [](float v) { return uint32_t(std::lround(v * 255.0f)); };
+    table[size_t(i)] = (byte(rgba[3]) << 24) | (byte(rgba[0] * rgba[3]) << 16) | (byte(rgba[1] * rgba[3]) << 8) |
+                       byte(rgba[2] * rgba[3]);
   }
   lastEvaluations_ = size_t(steps) + 1;
 
@@ -202,28 +206,25 @@ void GraphicsContext::paintShading(const ShadingFunction& function, double lengt
   }
   unsigned char* data = cairo_image_surface_get_data(tile);
   const int stride = cairo_image_surface_get_stride(tile);
+  const double scaleToTable = steps;
   for (int j = 0; j < bh; ++j) {
     uint32_t* row = reinterpret_cast<uint32_t*>(data + size_t(j) * stride);
+    if (rowsRepeat && j > 0) {  // the shading does not change down the device's columns
+      std::memcpy(row, data, size_t(bw) * 4);
+      continue;
+    }
     const double dy = by + j + 0.5;
-    for (int i = 0; i < bw; ++i) {
-      const double dx = bx + i + 0.5;
-      const double ux = toUser.xx * dx + toUser.xy * dy + toUser.x0;
-      const double uy = toUser.yx * dx + toUser.yy * dy + toUser.y0;
+    // User coordinates of the row's first pixel centre and their change per pixel.
+    double ux = toUser.xx * (bx + 0.5) + toUser.xy * dy + toUser.x0;
+    double uy = toUser.yx * (bx + 0.5) + toUser.yy * dy + toUser.y0;
+    for (int i = 0; i < bw; ++i, ux += toUser.xx, uy += toUser.yx) {
       double t;
       if (!shade(ux, uy, t)) {
         row[i] = 0;
         continue;
       }
-      const double f = std::clamp(t, 0.0, 1.0) * steps;
-      const int k = std::min(int(f), steps - 1);
-      const float w = float(f - k);
-      const float* a = &table[size_t(k) * 4];
-      const float* b = a + 4;
-      const float alpha = a[3] + (b[3] - a[3]) * w;
-      const auto channel = [&](int c) {
-        return uint32_t(std::lround((a[c] + (b[c] - a[c]) * w) * alpha * 255.0f));
-      };
-      row[i] = (uint32_t(std::lround(alpha * 255.0f)) << 24) | (channel(0) << 16) | (channel(1) << 8) | channel(2);
+      const double f = (t <= 0 ? 0 : t >= 1 ? 1 : t) * scaleToTable + 0.5;
+      row[i] = table[size_t(f)];
     }
   }
   cairo_surface_mark_dirty(tile);
@@ -244,7 +245,11 @@ void GraphicsContext::drawShading(const AxialShading& s) {
   }
   double ddx = dx, ddy = dy;
   cairo_user_to_device_distance(cr_, &ddx, &ddy);
-  paintShading(s.function, std::hypot(ddx, ddy), [&](double x, double y, double& t) {
+  // Position changes along device y only through the user-space image of a device column.
+  double colX = 0, colY = 1;
+  cairo_device_to_user_distance(cr_, &colX, &colY);
+  const bool rowsRepeat = colX * dx + colY * dy == 0;
+  paintShading(s.function, std::hypot(ddx, ddy), rowsRepeat, [&](double x, double y, double& t) {
     t = ((x - s.start.x) * dx + (y - s.start.y) * dy) / len2;
     if (t < 0) return s.extendStart;
     if (t > 1) return s.extendEnd;
@@ -270,7 +275,7 @@ void GraphicsContext::drawShading(const RadialShading& s) {
     out = t;
     return true;
   };
-  paintShading(s.function, length, [&](double x, double y, double& t) {
+  paintShading(s.function, length, false, [&](double x, double y, double& t) {
     const double pdx = x - s.startCenter.x, pdy = y - s.startCenter.y;
     const double b = pdx * cdx + pdy * cdy + r0 * dr;
     const double c = pdx * pdx + pdy * pdy - r0 * r0;

@@ -108,7 +108,7 @@ class GraphicsContext {
   void setSourceColor(const Color& color);
   void appendPath(const BezierPath& path);
   template <typename Shade>
-  void paintShading(const ShadingFunction& function, double lengthInPixels, Shade shade);
+  void paintShading(const ShadingFunction& function, double lengthInPixels, bool rowsRepeat, Shade shade);
 
   cairo_t* cr_ = nullptr;
   bool flipped_ = false;
