@@ -155,6 +155,45 @@ void GraphicsContext::fillRect(const Rect& rect, CompositingOperation operation)
   cairo_restore(cr_);
 }
 
+void GraphicsContext::drawImage(const Image& image, const Rect& rect, double fraction) {
+  if (image.empty() || !(rect.size.width > 0) || !(rect.size.height > 0) || !std::isfinite(rect.size.width) ||
+      !std::isfinite(rect.size.height))
+    return;
+  cairo_surface_t* source = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, image.width(), image.height());
+  if (cairo_surface_status(source) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(source);
+    return;
+  }
+  unsigned char* data = cairo_image_surface_get_data(source);
+  const int stride = cairo_image_surface_get_stride(source);
+  for (int y = 0; y < image.height(); ++y) {
+    const uint8_t* s = image.row(y);
+    uint32_t* d = reinterpret_cast<uint32_t*>(data + size_t(y) * stride);
+    for (int x = 0; x < image.width(); ++x, s += 4) {
+      const uint32_t a = s[3];
+      d[x] = (a << 24) | (((s[0] * a + 127) / 255) << 16) | (((s[1] * a + 127) / 255) << 8) | ((s[2] * a + 127) / 255);
+    }
+  }
+  cairo_surface_mark_dirty(source);
+  cairo_save(cr_);
+  cairo_translate(cr_, rect.origin.x, rect.origin.y);
+  if (!flipped_) {
+    // Image rows run top-down: put row 0 at the rectangle's top.
+    cairo_translate(cr_, 0, rect.size.height);
+    cairo_scale(cr_, 1, -1);
+  }
+  cairo_scale(cr_, rect.size.width / image.width(), rect.size.height / image.height());
+  cairo_set_source_surface(cr_, source, 0, 0);
+  cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_GOOD);
+  cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_PAD);
+  cairo_new_path(cr_);
+  cairo_rectangle(cr_, 0, 0, image.width(), image.height());
+  cairo_clip(cr_);
+  cairo_paint_with_alpha(cr_, std::clamp(fraction, 0.0, 1.0));
+  cairo_restore(cr_);
+  cairo_surface_destroy(source);
+}
+
 // ---- Shadings
 //
 // Shadings are drawn per pixel from a table of the function sampled at 4 steps per device pixel

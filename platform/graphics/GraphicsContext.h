@@ -95,6 +95,10 @@ class GraphicsContext {
   void fillPath(const BezierPath& path);
   void strokePath(const BezierPath& path);
 
+  // Draws the whole image upright into rect (scaled, bilinear; area-averaged when shrinking by
+  // Cairo's good filter), source over, with its alpha multiplied by fraction.
+  void drawImage(const Image& image, const Rect& rect, double fraction = 1);
+
   void drawShading(const AxialShading& shading);
   void drawShading(const RadialShading& shading);
 

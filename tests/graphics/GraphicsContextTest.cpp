@@ -180,3 +180,20 @@ TEST(ImageSurface, PNGOutputReadsBack) {
   EXPECT_FALSE(ImageSurface(0, 5).valid());
   EXPECT_FALSE(ImageSurface(0, 5).writePNG(dir.file("none.png")));
 }
+
+TEST(GraphicsContext, DrawsImagesUprightAndScaled) {
+  Image image(2, 2, kWhite, false);  // top row white, bottom row red
+  image.setPixel(0, 1, {255, 0, 0, 255});
+  image.setPixel(1, 1, {255, 0, 0, 255});
+  for (bool flipped : {false, true}) {
+    SCOPED_TRACE(flipped);
+    Canvas c(20, 20, flipped);
+    c.context.drawImage(image, makeRect(0, 0, 20, 20));
+    EXPECT_EQ(c.at(10, 1), kWhite);
+    EXPECT_EQ(c.at(10, 18), (RGBA8{255, 0, 0, 255}));
+  }
+  Canvas half(4, 4);
+  half.context.drawImage(Image(1, 1, kWhite, false), makeRect(0, 0, 4, 4), 0.5);
+  EXPECT_NEAR(half.at(2, 2).r, 128, 1);
+  half.context.drawImage(image, makeRect(0, 0, 0, 4));  // empty: nothing
+}
