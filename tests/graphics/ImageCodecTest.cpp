@@ -154,6 +154,13 @@ TEST(JPEGCodec, DecodesFilesMadeByFFmpeg) {
   EXPECT_LT(total / (320 * 240 * 3), 6.0);
 }
 
+TEST(JPEGCodec, DecodesFourChannelFiles) {
+  auto cmyk = readImageFile(fixture("solid-cmyk.jpg"));
+  ASSERT_TRUE(cmyk);
+  EXPECT_EQ(cmyk->width(), 64);
+  expectUniform(*cmyk, {0x33, 0x66, 0xcc, 255}, 4);
+}
+
 TEST(JPEGCodec, DamagedAndOversizedInput) {
   // A truncated file decodes what it has (its top rows) without failing or reading past the end.
   auto full = readImageFile(fixture("testsrc.jpg"));
