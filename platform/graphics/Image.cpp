@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace platform::graphics {
+namespace platform {
 
 bool Image::sizeIsAcceptable(int64_t width, int64_t height) {
   return width > 0 && height > 0 && width <= kMaxDimension && height <= kMaxDimension &&
@@ -39,4 +39,4 @@ void Image::fill(RGBA8 p) {
   }
 }
 
-}  // namespace platform::graphics
+}  // namespace platform

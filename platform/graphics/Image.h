@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace platform::graphics {
+namespace platform {
 
 struct RGBA8 {
   uint8_t r = 0, g = 0, b = 0, a = 0;
@@ -50,4 +50,7 @@ class Image {
   std::vector<uint8_t> data_;
 };
 
-}  // namespace platform::graphics
+// The graphics layer first lived in platform::graphics; the old name still reaches it.
+namespace graphics = ::platform;
+
+}  // namespace platform

@@ -2,7 +2,7 @@
 
 #include "platform/foundation/AtomicFile.h"
 
-namespace platform::graphics {
+namespace platform {
 
 ImageFormat sniffImageFormat(std::string_view bytes) {
   static constexpr unsigned char png[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
@@ -39,4 +39,4 @@ bool writeJPEGFile(const Image& image, const std::string& path, const JPEGOption
   return bytes && platform::writeFileAtomically(path, *bytes);
 }
 
-}  // namespace platform::graphics
+}  // namespace platform

@@ -7,7 +7,7 @@
 
 #include "platform/graphics/Image.h"
 
-namespace platform::graphics {
+namespace platform {
 
 enum class ImageFormat { Unknown, PNG, JPEG };
 
@@ -38,4 +38,4 @@ int jpegQualityForCompressionFactor(float factor);
 bool writePNGFile(const Image& image, const std::string& path);
 bool writeJPEGFile(const Image& image, const std::string& path, const JPEGOptions& options = {});
 
-}  // namespace platform::graphics
+}  // namespace platform

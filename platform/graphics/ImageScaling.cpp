@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-namespace platform::graphics {
+namespace platform {
 namespace {
 
 // Weights of the source samples for one destination sample along one axis.
@@ -152,4 +152,4 @@ void drawImage(Image& destination, const Image& source, const PixelRect& rect) {
   if (source.hasAlpha()) destination.setHasAlpha(true);
 }
 
-}  // namespace platform::graphics
+}  // namespace platform

@@ -5,7 +5,7 @@
 // alpha weighting, so transparent pixels do not darken their neighbours.
 #include "platform/graphics/Image.h"
 
-namespace platform::graphics {
+namespace platform {
 
 // Rectangle in pixel units with the origin at the image's top-left corner, y down.
 struct PixelRect {
@@ -21,4 +21,4 @@ Image scaledImage(const Image& source, int width, int height);
 // source brings it.
 void drawImage(Image& destination, const Image& source, const PixelRect& rect);
 
-}  // namespace platform::graphics
+}  // namespace platform

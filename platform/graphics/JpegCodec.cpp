@@ -5,7 +5,7 @@
 
 #include "platform/graphics/ImageCodec.h"
 
-namespace platform::graphics {
+namespace platform {
 namespace {
 
 struct Handle {
@@ -80,4 +80,4 @@ std::optional<std::string> encodeJPEG(const Image& image, const JPEGOptions& opt
   return bytes;
 }
 
-}  // namespace platform::graphics
+}  // namespace platform

@@ -6,7 +6,7 @@
 
 #include "platform/graphics/ImageCodec.h"
 
-namespace platform::graphics {
+namespace platform {
 
 namespace {
 
@@ -102,4 +102,4 @@ std::optional<std::string> encodePNG(const Image& image) {
   return out;
 }
 
-}  // namespace platform::graphics
+}  // namespace platform

@@ -5,7 +5,7 @@
 #include "platform/graphics/ImageCodec.h"
 #include "tests/support/TestSupport.h"
 
-using namespace platform::graphics;
+using namespace platform;
 using testsupport::fixture;
 
 namespace {
@@ -152,6 +152,13 @@ TEST(JPEGCodec, DecodesFilesMadeByFFmpeg) {
       total += std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b);
     }
   EXPECT_LT(total / (320 * 240 * 3), 6.0);
+}
+
+TEST(JPEGCodec, DecodesFourChannelFiles) {
+  auto cmyk = readImageFile(fixture("solid-cmyk.jpg"));
+  ASSERT_TRUE(cmyk);
+  EXPECT_EQ(cmyk->width(), 64);
+  expectUniform(*cmyk, {0x33, 0x66, 0xcc, 255}, 4);
 }
 
 TEST(JPEGCodec, DamagedAndOversizedInput) {

@@ -4,7 +4,7 @@
 
 #include "platform/graphics/ImageScaling.h"
 
-using namespace platform::graphics;
+using namespace platform;
 
 namespace {
 const RGBA8 kBlack{0, 0, 0, 255}, kWhite{255, 255, 255, 255}, kRed{255, 0, 0, 255}, kBlue{0, 0, 255, 255};
