@@ -142,7 +142,8 @@ class Source final : public FrameSource {
       avcodec_flush_buffers(codec_.get());
       bool landedLate = false;
       FramePtr frame = decodeUpTo(target, fromStart, landedLate);
-      if (landedLate && !fromStart) continue;
+      // Nothing decodable after the seek (it landed between keyframes, or late): go further back.
+      if ((landedLate || !frame) && !fromStart) continue;
       if (!frame) return false;
       return convert(*frame, out);
     }
@@ -159,6 +160,11 @@ class Source final : public FrameSource {
     for (;;) {
       int rc = avcodec_receive_frame(codec_.get(), current.get());
       if (rc == 0) {
+        // Pictures decoded without their references (after a seek between keyframes) are not shown.
+        if (current->flags & AV_FRAME_FLAG_CORRUPT) {
+          av_frame_unref(current.get());
+          continue;
+        }
         int64_t ts = current->best_effort_timestamp;
         if (ts == AV_NOPTS_VALUE) ts = current->pts;
         if (ts != AV_NOPTS_VALUE && ts > target) {
