@@ -25,7 +25,15 @@ bool Kestrix::verboseMode() { return gVerboseMode; }
 void Kestrix::setVerboseMode(bool verbose) { gVerboseMode = verbose; }
 
 std::string Kestrix::fallbackMoviePath() {
-  return platform::appendingPathComponent(platform::executableDirectory(), kFallbackMovieName);
+  std::string beside = platform::appendingPathComponent(platform::executableDirectory(), kFallbackMovieName);
+#ifdef MT_BUILD_RESOURCE_DIR
+  // Programs run from the build tree outside its bin folder (the tests) use the built one.
+  if (!platform::fileExists(beside)) {
+    std::string built = platform::appendingPathComponent(MT_BUILD_RESOURCE_DIR, kFallbackMovieName);
+    if (platform::fileExists(built)) return built;
+  }
+#endif
+  return beside;
 }
 
 namespace {

@@ -299,8 +299,9 @@ float Kestrix::getCurrentFloatTimeFromMovie() {
   if (!movie) return 0;
   const QTTime current = movie->currentTime();
   const QTTime duration = movie->duration();
-  if (current.timeValue == duration.timeValue) return 1.0f;
+  // An empty movie has no position to report, not its end.
   if (duration.timeValue <= 0) return 0;
+  if (current.timeValue == duration.timeValue) return 1.0f;
   return static_cast<float>(static_cast<double>(current.timeValue) / static_cast<double>(duration.timeValue));
 }
 
