@@ -1,8 +1,7 @@
 #include "Application.h"
 
-#include <SDL2/SDL.h>
-
 #include "platform/appkit/Display.h"
+
 #include "platform/appkit/Window.h"
 #include "platform/foundation/RunLoop.h"
 
@@ -78,12 +77,12 @@ void NSApplication::displayDidStart() {
 
 void NSApplication::pumpDisplayEvents() {
   SDL_Event e;
-  while (!terminated_ && SDL_PollEvent(&e)) {
+  while (!terminated_ && sdl().PollEvent(&e)) {
     NSWindow* window = nullptr;
     if (e.type == SDL_WINDOWEVENT || e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP) {
-      SDL_Window* sdl = SDL_GetWindowFromID(e.type == SDL_WINDOWEVENT ? e.window.windowID : e.button.windowID);
+      SDL_Window* target = sdl().GetWindowFromID(e.type == SDL_WINDOWEVENT ? e.window.windowID : e.button.windowID);
       for (NSWindow* w : NSWindow::allWindows())
-        if (w->sdlWindow() && w->sdlWindow() == sdl) window = w;
+        if (w->sdlWindow() && w->sdlWindow() == target) window = w;
     }
     switch (e.type) {
       case SDL_QUIT:
@@ -92,7 +91,7 @@ void NSApplication::pumpDisplayEvents() {
       case SDL_DROPFILE:
         if (e.drop.file) {
           openFile(e.drop.file);
-          SDL_free(e.drop.file);
+          sdl().free(e.drop.file);
         }
         break;
       case SDL_WINDOWEVENT:
@@ -132,7 +131,7 @@ int NSApplicationMain(int argc, const char* const* argv,
   app.run();
   app.setDelegate(nullptr);
   delegate.reset();
-  if (displayStarted()) SDL_Quit();
+  if (displayStarted()) sdl().Quit();
   return 0;
 }
 

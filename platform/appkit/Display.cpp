@@ -1,8 +1,6 @@
 #include "Display.h"
 
-#include <SDL2/SDL.h>
-
-#include <cstdlib>
+#include <dlfcn.h>
 
 #include "platform/foundation/Log.h"
 
@@ -11,23 +9,43 @@ namespace platform::appkit {
 namespace {
 bool gStarted = false;
 bool gTried = false;
+SDLFunctions gSDL;
+
+bool loadSDL() {
+  void* lib = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+  if (!lib) {
+    const char* e = dlerror();
+    platform::log("NSApplication: can't load SDL: %s", e ? e : "not found");
+    return false;
+  }
+  bool ok = true;
+#define MT_SDL_LOAD(name)                                                            \
+  gSDL.name = reinterpret_cast<decltype(gSDL.name)>(dlsym(lib, "SDL_" #name)); \
+  ok = ok && gSDL.name;
+  MT_SDL_FUNCTIONS(MT_SDL_LOAD)
+#undef MT_SDL_LOAD
+  if (!ok) platform::log("NSApplication: SDL lacks entry points we need");
+  return ok;
+}
 }  // namespace
+
+const SDLFunctions& sdl() { return gSDL; }
 
 bool startDisplay() {
   if (gTried) return gStarted;
   gTried = true;
-  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+  if (!loadSDL()) return false;
+  if (gSDL.InitSubSystem(SDL_INIT_VIDEO) == 0) {
     gStarted = true;
     return true;
   }
   // No display: windows exist off screen.
-  SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+  gSDL.SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+  if (gSDL.InitSubSystem(SDL_INIT_VIDEO) == 0) {
     gStarted = true;
     return true;
   }
-  platform::log("NSApplication: can't start the display: %s", SDL_GetError());
+  platform::log("NSApplication: can't start the display: %s", gSDL.GetError());
   return false;
 }
 

@@ -1,12 +1,11 @@
 #include "Window.h"
 
-#include <SDL2/SDL.h>
+#include "platform/appkit/Display.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "platform/appkit/Application.h"
-#include "platform/appkit/Display.h"
 
 namespace platform::appkit {
 
@@ -35,7 +34,7 @@ NSScreen* NSScreen::mainScreen() {
 
 NSRect NSScreen::frame() const {
   SDL_Rect r;
-  if (displayStarted() && SDL_GetDisplayBounds(0, &r) == 0 && r.w > 0 && r.h > 0)
+  if (displayStarted() && sdl().GetDisplayBounds(0, &r) == 0 && r.w > 0 && r.h > 0)
     return NSMakeRect(0, 0, r.w, r.h);
   return NSMakeRect(0, 0, 1280, 1024);
 }
@@ -55,7 +54,7 @@ NSWindow::~NSWindow() {
   if (parent_) parent_->removeChildWindow(this);
   for (NSWindow* child : children_) child->parent_ = nullptr;
   if (contentView_) contentView_->setWindow(nullptr);
-  if (sdl_) SDL_DestroyWindow(sdl_);
+  if (sdl_) sdl().DestroyWindow(sdl_);
 }
 
 const std::vector<NSWindow*>& NSWindow::allWindows() { return registry(); }
@@ -124,12 +123,12 @@ void NSWindow::zoom() {
 
 void NSWindow::setTitle(const std::string& title) {
   title_ = title;
-  if (sdl_) SDL_SetWindowTitle(sdl_, title_.c_str());
+  if (sdl_) sdl().SetWindowTitle(sdl_, title_.c_str());
 }
 
 void NSWindow::setAlphaValue(double alpha) {
   alpha_ = std::clamp(alpha, 0.0, 1.0);
-  if (sdl_) SDL_SetWindowOpacity(sdl_, static_cast<float>(alpha_));
+  if (sdl_) sdl().SetWindowOpacity(sdl_, static_cast<float>(alpha_));
 }
 
 void NSWindow::setContentView(std::shared_ptr<NSView> view) {
@@ -164,15 +163,15 @@ void NSWindow::orderFront() {
   visible_ = true;
   if (sdl_) {
     syncBacking();
-    SDL_ShowWindow(sdl_);
-    SDL_RaiseWindow(sdl_);
+    sdl().ShowWindow(sdl_);
+    sdl().RaiseWindow(sdl_);
   }
 }
 
 void NSWindow::orderOut() {
   visible_ = false;
   key_ = false;
-  if (sdl_) SDL_HideWindow(sdl_);
+  if (sdl_) sdl().HideWindow(sdl_);
 }
 
 void NSWindow::close() {
@@ -189,7 +188,7 @@ void NSWindow::ensureBacking() {
   if (!(styleMask_ & NSTitledWindowMask)) flags |= SDL_WINDOW_BORDERLESS;
   if (level_ > 0) flags |= SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_UTILITY;
   NSRect content = contentRectForFrameRect(frame_);
-  sdl_ = SDL_CreateWindow(title_.c_str(), 0, 0, std::max(1, int(content.size.width)),
+  sdl_ = sdl().CreateWindow(title_.c_str(), 0, 0, std::max(1, int(content.size.width)),
                           std::max(1, int(content.size.height)), flags);
   if (!sdl_) return;
   NSApplication::sharedApplication().displayDidStart();
@@ -200,14 +199,14 @@ void NSWindow::syncBacking() {
   if (!sdl_) return;
   NSRect screen = NSScreen::mainScreen()->frame();
   NSRect content = contentRectForFrameRect(frame_);
-  SDL_SetWindowSize(sdl_, std::max(1, int(content.size.width)), std::max(1, int(content.size.height)));
-  SDL_SetWindowPosition(sdl_, int(content.origin.x), int(screen.size.height - NSMaxY(content)));
-  SDL_SetWindowOpacity(sdl_, static_cast<float>(alpha_));
-  if (SDL_Surface* surface = SDL_GetWindowSurface(sdl_)) {
-    SDL_FillRect(surface, nullptr,
-                 SDL_MapRGB(surface->format, Uint8(background_.red * 255), Uint8(background_.green * 255),
+  sdl().SetWindowSize(sdl_, std::max(1, int(content.size.width)), std::max(1, int(content.size.height)));
+  sdl().SetWindowPosition(sdl_, int(content.origin.x), int(screen.size.height - NSMaxY(content)));
+  sdl().SetWindowOpacity(sdl_, static_cast<float>(alpha_));
+  if (SDL_Surface* surface = sdl().GetWindowSurface(sdl_)) {
+    sdl().FillRect(surface, nullptr,
+                 sdl().MapRGB(surface->format, Uint8(background_.red * 255), Uint8(background_.green * 255),
                             Uint8(background_.blue * 255)));
-    SDL_UpdateWindowSurface(sdl_);
+    sdl().UpdateWindowSurface(sdl_);
   }
 }
 

@@ -192,6 +192,11 @@ class Source final : public FrameSource {
           av_packet_unref(packet_.get());
           continue;
         }
+        // A picture nothing refers to and that ends before the target can't be the one shown
+        // there: leave it undecoded.
+        const AVPacket& p = *packet_;
+        const bool endsBefore = p.pts != AV_NOPTS_VALUE && p.duration > 0 && p.pts + p.duration <= target;
+        codec_->skip_frame = endsBefore ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
         rc = avcodec_send_packet(codec_.get(), packet_.get());
         av_packet_unref(packet_.get());
         break;  // errors in one packet are skipped; the decoder resynchronises
