@@ -1,5 +1,6 @@
 #include "Geometry.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -7,16 +8,12 @@
 namespace platform::appkit {
 
 namespace {
+// Shortest text that reads back as the same value, without an exponent.
 std::string number(double v) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.17g", v);
-  // Shortest form that reads back the same value.
-  for (int precision = 1; precision <= 17; ++precision) {
-    char shortBuf[64];
-    std::snprintf(shortBuf, sizeof shortBuf, "%.*g", precision, v);
-    if (std::strtod(shortBuf, nullptr) == v) return shortBuf;
-  }
-  return buf;
+  if (!std::isfinite(v)) return "0";
+  char buf[512];
+  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
+  return r.ec == std::errc() ? std::string(buf, r.ptr) : "0";
 }
 }  // namespace
 
