@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include <cstdlib>
+
 #include "platform/foundation/Log.h"
 
 namespace platform::appkit {
@@ -35,12 +37,16 @@ bool startDisplay() {
   if (gTried) return gStarted;
   gTried = true;
   if (!loadSDL()) return false;
-  if (gSDL.InitSubSystem(SDL_INIT_VIDEO) == 0) {
+  // With a desktop, its driver; without one (or when it fails), SDL's dummy driver: windows that
+  // exist and draw into memory, without setting up any graphics stack.
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  const bool desktop = (x11 && *x11) || (wayland && *wayland) || std::getenv("SDL_VIDEODRIVER");
+  if (desktop && gSDL.InitSubSystem(SDL_INIT_VIDEO) == 0) {
     gStarted = true;
     return true;
   }
-  // No display: windows exist off screen.
-  gSDL.SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+  gSDL.SetHint(SDL_HINT_VIDEODRIVER, "dummy");
   if (gSDL.InitSubSystem(SDL_INIT_VIDEO) == 0) {
     gStarted = true;
     return true;

@@ -1,6 +1,6 @@
 #pragma once
 // The SDL video subsystem, started on first need: the desktop's driver when there is one, else
-// SDL's offscreen driver, so programs run without a display too. SDL itself (with the audio,
+// SDL's dummy driver, so programs run without a display too. SDL itself (with the audio,
 // X11 and Wayland libraries it pulls in) is loaded only then, so programs that never show a
 // window never load it.
 #include <SDL2/SDL.h>

@@ -52,7 +52,7 @@ TEST(FrameImage, FrameAtATimeIsTheOneShownThenInEveryContainer) {
     struct Case {
       double seconds;
       int frame;
-    } cases[] = {{3.3, 16}, {0, 0}, {0.19, 0}, {0.2, 1}, {6.1, 30}, {9.99, 49}, {2.0, 10}};
+    } cases[] = {{3.3, 16}, {0, 0}, {0.19, 0}, {0.2, 1}, {6.1, 30}, {9.99, 49}, {2.0, 10}, {-1.0, 0}};
     for (const Case& c : cases) {
       auto image = movie->frameImageAtTime({static_cast<int64_t>(std::llround(c.seconds * scale)), scale, 0});
       ASSERT_TRUE(image) << c.seconds;
@@ -75,6 +75,13 @@ TEST(FrameImage, TimesMayBeInAnyScaleAndIndefiniteOrBadScalesGiveNothing) {
   auto past = movie->frameImageAtTime({100, 1, 0});
   ASSERT_TRUE(past);
   EXPECT_EQ(frameNumberOf(*past), 49);
+  // Extreme times stay in range: the last and the first frame.
+  auto huge = movie->frameImageAtTime({INT64_MAX, 1, 0});
+  ASSERT_TRUE(huge);
+  EXPECT_EQ(frameNumberOf(*huge), 49);
+  auto negative = movie->frameImageAtTime({INT64_MIN, 1, 0});
+  ASSERT_TRUE(negative);
+  EXPECT_EQ(frameNumberOf(*negative), 0);
 }
 
 TEST(FrameImage, RotationAndPixelAspectAreShownAsAPlayerShowsThem) {

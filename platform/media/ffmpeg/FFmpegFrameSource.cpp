@@ -124,6 +124,7 @@ class Source final : public FrameSource {
 
   bool frameAtTime(double seconds, RGBAFrame& out) override {
     if (!std::isfinite(seconds)) return false;
+    seconds = std::clamp(seconds, -1e9, 1e9);  // keeps the timestamp arithmetic in range
     deadline_.restart();
     const AVRational tb = stream_->time_base;
     const int64_t target =
@@ -131,20 +132,28 @@ class Source final : public FrameSource {
     // Seek to the keyframe before the target; when the seek lands after it (some demuxers seek
     // by decode time), step further back.
     const int64_t second = av_rescale_q(AV_TIME_BASE, AV_TIME_BASE_Q, tb);
-    for (int64_t back : {int64_t(0), second, 8 * second, int64_t(-1)}) {
-      bool fromStart = back < 0;
-      int rc = fromStart ? av_seek_frame(fmt_.get(), stream_->index, INT64_MIN, AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_ANY)
-                         : av_seek_frame(fmt_.get(), stream_->index, target - back, AVSEEK_FLAG_BACKWARD);
-      if (rc < 0) {
-        if (fromStart) rc = avformat_seek_file(fmt_.get(), -1, INT64_MIN, 0, 0, 0);
-        if (rc < 0 && !fromStart) continue;
+    // Attempts, from nearest to safest; the last two start from the beginning (by timestamp, and
+    // by byte where the container allows it, since a timestamp search may land past the first
+    // keyframe).
+    constexpr int64_t kStartByTimestamp = -1, kStartByByte = -2;
+    for (int64_t back : {int64_t(0), second, 8 * second, kStartByTimestamp, kStartByByte}) {
+      const bool fromStart = back < 0;
+      int rc;
+      if (back == kStartByTimestamp) {
+        const int64_t first = stream_->start_time != AV_NOPTS_VALUE ? stream_->start_time : 0;
+        rc = av_seek_frame(fmt_.get(), stream_->index, first, AVSEEK_FLAG_BACKWARD);
+      } else if (back == kStartByByte) {
+        if (fmt_->iformat->flags & AVFMT_NO_BYTE_SEEK) break;
+        rc = av_seek_frame(fmt_.get(), stream_->index, 0, AVSEEK_FLAG_BYTE);
+      } else {
+        rc = av_seek_frame(fmt_.get(), stream_->index, target - back, AVSEEK_FLAG_BACKWARD);
       }
+      if (rc < 0) continue;
       avcodec_flush_buffers(codec_.get());
       bool landedLate = false;
       FramePtr frame = decodeUpTo(target, fromStart, landedLate);
       // Nothing decodable after the seek (it landed between keyframes, or late): go further back.
-      if ((landedLate || !frame) && !fromStart) continue;
-      if (!frame) return false;
+      if ((landedLate && !fromStart) || !frame) continue;
       return convert(*frame, out);
     }
     return false;
