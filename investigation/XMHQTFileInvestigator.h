@@ -5,6 +5,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/foundation/PropertyList.h"
 #include "platform/graphics/Image.h"
@@ -36,6 +38,17 @@ class XMHQTFileInvestigator {
   static PlistDictionary metaDataOfMovie(const Movie& movie);
   static PlistDictionary metaDataOfQTMovie(const QTMoviePtr& movie);
   static std::optional<PlistDictionary> metaDataOfFileNamed(const std::string& path);
+
+  // The five classic 0xA9 user data texts ("Name", "Artist", "Album", "Track Number", "Year").
+  static PlistDictionary id3TagsOfMovie(const Movie& movie);
+  static PlistDictionary id3TagsOfQTMovie(const QTMoviePtr& movie);
+  static std::optional<PlistDictionary> id3TagsOfFileNamed(const std::string& path);
+
+  // Renders a metadata value (or, with data type 3, a key) as text by its well-known data type;
+  // nullopt for types it doesn't render, empty integers and text that is not valid UTF-8.
+  static std::optional<std::string> formattedMetaDataValue(uint32_t dataType, const uint8_t* bytes, size_t count);
+  // The fixed (key text, label) pairs of the metadata label map.
+  static const std::vector<std::pair<std::string, std::string>>& metaDataLabelMap();
 
   // Chapter dictionaries in time order; empty when the movie has none.
   static PlistArray chaptersInMovie(const Movie& movie);

@@ -149,6 +149,17 @@ bool RunLoop::runOnePass(const std::string& mode, Clock::time_point deadline) {
 }
 
 void RunLoop::runMode(const std::string& mode, double seconds, bool returnWhenIdle) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++running_;
+  }
+  struct Leave {
+    RunLoop* loop;
+    ~Leave() {
+      std::lock_guard<std::mutex> lock(loop->mutex_);
+      if (--loop->running_ == 0) loop->stopRequested_ = false;
+    }
+  } leave{this};
   auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
   while (Clock::now() < deadline) {
     if (returnWhenIdle) {
@@ -166,6 +177,7 @@ void RunLoop::run() { runMode(kDefaultRunLoopMode, 1e9, true); }
 void RunLoop::stop() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (running_ == 0) return;  // as on the platform, stopping a loop that is not running does nothing
     stopRequested_ = true;
   }
   wake_.notify_all();

@@ -48,7 +48,7 @@ class RunLoop {
   void runMode(const std::string& mode, double seconds, bool returnWhenIdle = false);
   // Default mode until stop(), or until nothing is left to do.
   void run();
-  // Ends the current runMode/run (thread-safe).
+  // Ends the current runMode/run (thread-safe); does nothing when the loop is not running.
   void stop();
 
   // Number of timers still scheduled (all modes).
@@ -76,6 +76,7 @@ class RunLoop {
   std::vector<Timer> timers_;
   TimerId nextId_ = 1;
   bool stopRequested_ = false;
+  int running_ = 0;  // nesting depth of runMode
 };
 
 }  // namespace platform

@@ -1,6 +1,8 @@
 #include "Movie.h"
 
+#include "platform/media/TagMapping.h"
 #include "platform/media/ffmpeg/FFmpegModule.h"
+#include "platform/media/id3/Id3Reader.h"
 #include "platform/media/isobmff/MovieReader.h"
 
 namespace platform::media {
@@ -12,6 +14,18 @@ std::string fourCCString(OSType code) {
 }
 
 namespace {
+
+// Metadata of a file read through FFmpeg: our own ID3v2 reader when the file carries a tag (it
+// keeps what FFmpeg's dictionary loses), FFmpeg's tags otherwise; FFmpeg's chapters either way.
+void addFFmpegMetadata(const isobmff::FileReader& file, MovieDescription& out) {
+  out.metadata.clear();
+  out.userData.clear();
+  for (auto& t : out.tracks) t.movieTimeScale = out.timeScale;
+  std::optional<id3::Tag> tag = id3::readTag(file);
+  if (tag && !tag->frames.empty()) addId3Tag(*tag, out);
+  else addContainerTags(out);
+  addContainerChapters(out);
+}
 
 // Reads the movie structure: our own box reader for the QuickTime family, FFmpeg for the rest
 // and for QuickTime-family files our reader can't make sense of.
@@ -28,7 +42,9 @@ OSStatus readMovieDescription(const std::string& path, MovieDescription& out) {
   FFmpegModule* ffmpeg = ffmpegModule();
   if (!ffmpeg) return status;
   OSStatus ffStatus = ffmpeg->readMovie(path, out);
-  return ffStatus == noErr ? noErr : (sniff == isobmff::Sniff::Movie ? status : ffStatus);
+  if (ffStatus != noErr) return sniff == isobmff::Sniff::Movie ? status : ffStatus;
+  addFFmpegMetadata(file, out);
+  return noErr;
 }
 
 }  // namespace

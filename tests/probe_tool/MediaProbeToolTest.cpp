@@ -44,7 +44,8 @@ TEST(MediaProbe, WritesPropertiesWithLocationFirst) {
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err, "") << "a quiet run logs nothing";
   PlistDictionary d = readResults(results);
-  EXPECT_EQ(d.keys(), (std::vector<std::string>{"Location", "Total Time", "Has Audio", "Has Video"}));
+  // The ffmpeg tool tags its files with its own version (0xA9 "too", not in the label map).
+  EXPECT_EQ(d.keys(), (std::vector<std::string>{"Location", "Total Time", "Has Audio", "Has Video", "\xC2\xA9too"}));
   EXPECT_EQ(d.find("Location")->string(), media);
   EXPECT_TRUE(d.find("Total Time")->isInteger());
   EXPECT_EQ(d.find("Total Time")->integer(), 2);
@@ -187,4 +188,38 @@ TEST(MediaProbe, SurvivesTheThirdPartyCorpus) {
     ++probed;
   }
   EXPECT_GT(probed, 50);
+}
+
+TEST(MediaProbe, ResultsCarryMetadataLabelsAndChapters) {
+  TempDir dir;
+  struct Case {
+    const char* name;
+    const char* title;
+    size_t chapters;
+  } cases[] = {{"chapters.mp4", "Fixture Title", 3}, {"chapters.mkv", "Fixture Title", 3},
+               {"tags-ffmpeg.m4a", "Tagged Title", 3}, {"tags-atomicparsley.m4a", "AP Title", 0},
+               {"tags-v23.mp3", "T\xC3\xAFtle 2.3", 0}, {"tags.flac", "Tagged Title", 0}};
+  for (const Case& c : cases) {
+    std::string results = dir.file(std::string(c.name) + ".plist");
+    RunResult r = probe({fixture(c.name), results});
+    ASSERT_EQ(r.status, 0) << c.name << r.err;
+    EXPECT_EQ(r.err, "") << c.name;
+    PlistDictionary d = readResults(results);
+    ASSERT_TRUE(d.contains("Name")) << c.name;
+    EXPECT_EQ(d.find("Name")->string(), c.title) << c.name;
+    EXPECT_TRUE(d.contains("Artist")) << c.name;
+    EXPECT_TRUE(d.contains("Album")) << c.name;
+    if (c.chapters == 0) {
+      EXPECT_FALSE(d.contains("Chapters")) << c.name;
+      continue;
+    }
+    ASSERT_TRUE(d.contains("Chapters")) << c.name;
+    const auto& chapters = d.find("Chapters")->array();
+    ASSERT_EQ(chapters.size(), c.chapters) << c.name;
+    EXPECT_EQ(chapters[1].dictionary().find("QTMovieChapterName")->string(), "Middle");
+    EXPECT_TRUE(chapters[1].dictionary().find("QTMovieChapterStartTime")->isReal());
+    EXPECT_EQ(d.keys().back(), "Chapters") << "chapters come after the metadata";
+  }
+  std::string xml = readFile(dir.file("chapters.mp4.plist"));
+  EXPECT_NE(xml.find("<key>QTMovieChapterName</key>\n\t\t\t<string>Intro</string>"), std::string::npos) << xml;
 }

@@ -64,3 +64,86 @@ std::string trak(uint32_t trackID, const std::string& handlerType, bool enabled,
 }
 
 }  // namespace testsupport
+
+namespace testsupport {
+
+std::string dataItem(const std::string& key, uint32_t dataType, const std::string& value) {
+  return box(key, box("data", be32(dataType) + be32(0) + value));
+}
+
+std::string itunesMetadata(std::initializer_list<std::string> items) {
+  std::string list;
+  for (const auto& i : items) list += i;
+  return box("udta", fullBox("meta", 0, 0, hdlr("mdir") + box("ilst", list)));
+}
+
+std::string keyedMetadata(const std::vector<std::string>& keys, const std::vector<std::pair<uint32_t, std::string>>& items) {
+  std::string k = be32(0) + be32(static_cast<uint32_t>(keys.size()));
+  for (const auto& key : keys) k += be32(static_cast<uint32_t>(key.size() + 8)) + "mdta" + key;
+  std::string list;
+  for (const auto& [index, dataBox] : items) list += be32(static_cast<uint32_t>(dataBox.size() + 8)) + be32(index) + dataBox;
+  return box("meta", hdlr("mdta") + box("keys", k) + box("ilst", list));
+}
+
+std::string classicText(const std::string& type, uint16_t language, const std::string& text) {
+  return box(type, be16(static_cast<uint16_t>(text.size())) + be16(language) + text);
+}
+
+std::string tref(const std::string& type, std::initializer_list<uint32_t> trackIDs) {
+  std::string ids;
+  for (uint32_t id : trackIDs) ids += be32(id);
+  return box("tref", box(type, ids));
+}
+
+std::string editList(std::initializer_list<std::pair<uint32_t, int32_t>> edits) {
+  std::string p = be32(static_cast<uint32_t>(edits.size()));
+  for (const auto& [duration, mediaTime] : edits) p += be32(duration) + be32(static_cast<uint32_t>(mediaTime)) + be32(0x10000);
+  return box("edts", fullBox("elst", 0, 0, p));
+}
+
+std::string sampleTable(const std::vector<uint32_t>& durations, const std::vector<uint32_t>& sizes, uint64_t chunkOffset,
+                        bool wideOffsets) {
+  std::string stts = be32(static_cast<uint32_t>(durations.size()));
+  for (uint32_t d : durations) stts += be32(1) + be32(d);
+  std::string stsz = be32(0) + be32(static_cast<uint32_t>(sizes.size()));
+  for (uint32_t s : sizes) stsz += be32(s);
+  std::string stsc = be32(1) + be32(1) + be32(static_cast<uint32_t>(sizes.size())) + be32(1);
+  std::string offsets = wideOffsets ? fullBox("co64", 0, 0, be32(1) + be64(chunkOffset))
+                                    : fullBox("stco", 0, 0, be32(1) + be32(static_cast<uint32_t>(chunkOffset)));
+  return box("stbl", {fullBox("stsd", 0, 0, be32(0)), fullBox("stts", 0, 0, stts), fullBox("stsc", 0, 0, stsc),
+                      fullBox("stsz", 0, 0, stsz), offsets});
+}
+
+std::string textSample(const std::string& text) {
+  return be16(static_cast<uint16_t>(text.size())) + text + box("encd", be32(0x100));
+}
+
+std::string textTrack(uint32_t trackID, bool enabled, uint32_t mediaScale, const std::vector<uint32_t>& durations,
+                      const std::vector<std::string>& samples, uint64_t chunkOffset, const std::string& edits) {
+  std::vector<uint32_t> sizes;
+  uint64_t total = 0;
+  for (const auto& s : samples) sizes.push_back(static_cast<uint32_t>(s.size()));
+  for (uint32_t d : durations) total += d;
+  return box("trak", {tkhd(trackID, 0, enabled), edits,
+                      box("mdia", {mdhd(mediaScale, total), hdlr("text"),
+                                   box("minf", {sampleTable(durations, sizes, chunkOffset)})})});
+}
+
+std::string syncsafe32(uint32_t v) {
+  return std::string{char((v >> 21) & 0x7f), char((v >> 14) & 0x7f), char((v >> 7) & 0x7f), char(v & 0x7f)};
+}
+
+std::string id3Frame(int version, const std::string& id, const std::string& content, uint16_t flags) {
+  if (version == 2) {
+    uint32_t n = static_cast<uint32_t>(content.size());
+    return id.substr(0, 3) + std::string{char(n >> 16), char(n >> 8), char(n)} + content;
+  }
+  std::string size = version == 4 ? syncsafe32(static_cast<uint32_t>(content.size())) : be32(static_cast<uint32_t>(content.size()));
+  return id.substr(0, 4) + size + be16(flags) + content;
+}
+
+std::string id3Tag(int version, const std::string& frames, uint8_t flags) {
+  return std::string("ID3") + char(version) + '\0' + char(flags) + syncsafe32(static_cast<uint32_t>(frames.size())) + frames;
+}
+
+}  // namespace testsupport

@@ -9,6 +9,7 @@ extern "C" {
 
 #include <algorithm>
 #include <chrono>
+#include <mutex>
 #include <set>
 #include <sstream>
 
@@ -56,23 +57,66 @@ bool isMovieStream(const AVStream* s) {
   return s->codecpar->codec_type == AVMEDIA_TYPE_VIDEO || s->codecpar->codec_type == AVMEDIA_TYPE_AUDIO;
 }
 
+// The container's tags (the first audio stream's when the container has none, as in Ogg) and its
+// chapters in microseconds, for the media layer to map.
+void readTagsAndChapters(const AVFormatContext* ctx, MovieDescription& out) {
+  const AVDictionary* tags = ctx->metadata;
+  if (av_dict_count(tags) == 0) {
+    for (unsigned i = 0; i < ctx->nb_streams; ++i) {
+      if (ctx->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) {
+        tags = ctx->streams[i]->metadata;
+        break;
+      }
+    }
+  }
+  const AVDictionaryEntry* e = nullptr;
+  while ((e = av_dict_get(tags, "", e, AV_DICT_IGNORE_SUFFIX)))
+    out.containerTags.emplace_back(e->key ? e->key : "", e->value ? e->value : "");
+  for (unsigned i = 0; i < ctx->nb_chapters; ++i) {
+    const AVChapter* c = ctx->chapters[i];
+    if (c->time_base.num <= 0 || c->time_base.den <= 0) continue;
+    ChapterDescription chapter;
+    chapter.start = av_rescale_q(c->start, c->time_base, AVRational{1, 1000000});
+    chapter.end = av_rescale_q(c->end, c->time_base, AVRational{1, 1000000});
+    if (const AVDictionaryEntry* t = av_dict_get(c->metadata, "title", nullptr, 0)) chapter.title = t->value;
+    out.containerChapters.push_back(std::move(chapter));
+  }
+}
+
 class Module final : public FFmpegModule {
  public:
   Module() { av_log_set_level(AV_LOG_QUIET); }
 
+  ~Module() override { dropCached(); }
+
+  // The open test usually comes straight before the read of the same file: the context it opened
+  // is kept for that read rather than opened twice.
   bool canOpen(const std::string& path) override {
-    Deadline deadline;
-    AVFormatContext* ctx = openContainer(path, deadline);
+    std::lock_guard<std::mutex> lock(mutex_);
+    dropCached();
+    AVFormatContext* ctx = openContainer(path, cachedDeadline_);
     if (!ctx) return false;
-    avformat_close_input(&ctx);
+    cached_ = ctx;
+    cachedPath_ = path;
     return true;
   }
 
   OSStatus readMovie(const std::string& path, MovieDescription& out) override {
+    std::lock_guard<std::mutex> lock(mutex_);
     out = MovieDescription();
     out.family = ContainerFamily::FFmpeg;
     Deadline deadline;
-    AVFormatContext* ctx = openContainer(path, deadline);
+    AVFormatContext* ctx = nullptr;
+    if (cached_ && cachedPath_ == path) {
+      ctx = cached_;
+      cached_ = nullptr;
+      cachedPath_.clear();
+      deadline = cachedDeadline_;
+      ctx->interrupt_callback.opaque = &deadline;
+    } else {
+      dropCached();
+      ctx = openContainer(path, deadline);
+    }
     if (!ctx) return couldNotResolveDataRef;
     if (avformat_find_stream_info(ctx, nullptr) < 0) {
       avformat_close_input(&ctx);
@@ -127,12 +171,19 @@ class Module final : public FFmpegModule {
       for (const auto& t : out.tracks) duration = std::max(duration, t.duration);
     }
     out.duration = duration;
+    readTagsAndChapters(ctx, out);
     avformat_close_input(&ctx);
     return anyMovieStream ? noErr : notAMovieErr;
   }
 
   std::unique_ptr<FrameSource> openFrameSource(const std::string& path) override {
     return ffmpeg_internal::openFrameSource(path);
+  }
+
+  void dropCached() {
+    if (cached_) avformat_close_input(&cached_);
+    cached_ = nullptr;
+    cachedPath_.clear();
   }
 
   std::vector<std::string> fileExtensions() override {
@@ -164,6 +215,12 @@ class Module final : public FFmpegModule {
     }
     return {exts.begin(), exts.end()};
   }
+
+ private:
+  std::mutex mutex_;
+  AVFormatContext* cached_ = nullptr;
+  std::string cachedPath_;
+  Deadline cachedDeadline_;
 };
 
 }  // namespace

@@ -14,12 +14,14 @@ class FileReader {
   FileReader& operator=(const FileReader&) = delete;
 
   bool isOpen() const { return fd_ >= 0; }
+  const std::string& path() const { return path_; }
   uint64_t size() const { return size_; }
   // Reads exactly `length` bytes at `offset`; false when any of them lies past the end.
   bool read(uint64_t offset, void* out, size_t length) const;
   bool readBytes(uint64_t offset, size_t length, std::vector<uint8_t>& out) const;
 
  private:
+  std::string path_;
   int fd_ = -1;
   uint64_t size_ = 0;
 };

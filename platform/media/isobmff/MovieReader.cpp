@@ -4,8 +4,11 @@
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <set>
 
 #include "Box.h"
+#include "MetadataReader.h"
+#include "TrackTables.h"
 
 namespace platform::media::isobmff {
 namespace {
@@ -136,14 +139,19 @@ void readSampleFormat(const FileReader& file, const Box& stsd, TrackDescription&
   if (v.u32(4) >= 1 && v.has(12, 4)) t.codec = fourCCString(v.u32(12));
 }
 
-TrackDescription readTrack(const FileReader& file, const Box& trak) {
+TrackDescription readTrack(const FileReader& file, const Box& trak, std::optional<Box>& stbl) {
   TrackDescription t;
   if (auto tkhd = firstChild(file, trak, fourCC("tkhd"))) readTrackHeader(file, *tkhd, t);
+  if (auto tref = firstChild(file, trak, fourCC("tref"))) t.chapterTrackIDs = readChapterReferences(file, *tref);
+  if (auto elst = findPath(file, trak, {fourCC("edts"), fourCC("elst")}))
+    t.hasEditList = readEditList(file, *elst, t.edits);
   if (auto mdia = firstChild(file, trak, fourCC("mdia"))) {
     if (auto mdhd = firstChild(file, *mdia, fourCC("mdhd"))) readMediaHeader(file, *mdhd, t);
     if (auto hdlr = firstChild(file, *mdia, fourCC("hdlr"))) readHandler(file, *hdlr, t);
-    if (auto stsd = findPath(file, *mdia, {fourCC("minf"), fourCC("stbl"), fourCC("stsd")}))
-      readSampleFormat(file, *stsd, t);
+    stbl = findPath(file, *mdia, {fourCC("minf"), fourCC("stbl")});
+    if (stbl) {
+      if (auto stsd = firstChild(file, *stbl, fourCC("stsd"))) readSampleFormat(file, *stsd, t);
+    }
   }
   return t;
 }
@@ -181,9 +189,24 @@ OSStatus readMovie(const FileReader& file, MovieDescription& out) {
   if (!moov) return invalidMovie;
   auto mvhd = firstChild(file, *moov, fourCC("mvhd"));
   if (!mvhd || !readMovieHeader(file, *mvhd, out)) return invalidMovie;
+  std::vector<std::optional<Box>> sampleTables;
   for (const Box& child : childBoxes(file, *moov)) {
-    if (child.type == fourCC("trak")) out.tracks.push_back(readTrack(file, child));
+    if (child.type != fourCC("trak")) continue;
+    std::optional<Box> stbl;
+    out.tracks.push_back(readTrack(file, child, stbl));
+    out.tracks.back().movieTimeScale = out.timeScale;
+    sampleTables.push_back(stbl);
   }
+  // Sample tables are read for chapter tracks only; the media's own tables are never needed here.
+  std::set<uint32_t> chapterIDs;
+  for (const TrackDescription& t : out.tracks) chapterIDs.insert(t.chapterTrackIDs.begin(), t.chapterTrackIDs.end());
+  chapterIDs.erase(0);
+  for (size_t i = 0; i < out.tracks.size(); ++i) {
+    TrackDescription& target = out.tracks[i];
+    if (chapterIDs.count(target.trackID) && sampleTables[i] && !target.samples)
+      target.samples = readSampleTable(file, *sampleTables[i]);
+  }
+  readMovieMetadata(file, *moov, out);
   return noErr;
 }
 
