@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/foundation/PropertyList.h"
+#include "platform/graphics/Image.h"
 #include "platform/media/QTMovie.h"
 
 class XMHQTFileInvestigator {
@@ -52,4 +53,22 @@ class XMHQTFileInvestigator {
   // Chapter dictionaries in time order; empty when the movie has none.
   static PlistArray chaptersInMovie(const Movie& movie);
   static PlistArray chaptersInQTMovie(const QTMoviePtr& movie);
+
+  // Poster images; nullopt stands for "no image".
+  using Image = platform::graphics::Image;
+  // The movie's own poster image; nullopt for a null movie.
+  static std::optional<Image> posterImageForMovie(const QTMoviePtr& movie);
+  // The frame at `timeFraction` of the duration, else (after a log line) the poster image.
+  static std::optional<Image> posterImageForMovie(const QTMoviePtr& movie, float timeFraction);
+  // The poster, or the first of the frames at 10 %, 20 % ... 100 % that passes checkImage.
+  static std::optional<Image> smartPosterImageForMovie(const QTMoviePtr& movie);
+  static std::optional<Image> posterImageForFileNamed(const std::string& path);
+  static std::optional<Image> posterImageForFileNamed(const std::string& path, float timeFraction);
+  static std::optional<Image> smartPosterImageForFileNamed(const std::string& path);
+
+  // Brightness test: the mean of a 10 x 10 reduction is at least 50 (of 255).
+  static bool checkImage(const std::optional<Image>& image);
+  // Mean over the 100 pixels of a 10 x 10 bitmap (rows of 10 pixels, samplesPerPixel each) of
+  // each pixel's colour samples (all but the last, taken as alpha; a single sample is used as is).
+  static double meanBrightnessOfBitmap(const uint8_t* samples, int samplesPerPixel);
 };

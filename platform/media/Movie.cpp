@@ -60,6 +60,7 @@ OSStatus NewMovieFromProperties(long inputPropertyCount, QTNewMoviePropertyEleme
 
   const std::string* path = nullptr;
   bool active = false;
+  bool asyncOK = false;
   for (long i = 0; i < inputPropertyCount; ++i) {
     QTNewMoviePropertyElement& p = inputProperties[i];
     p.propStatus = noErr;
@@ -69,6 +70,9 @@ OSStatus NewMovieFromProperties(long inputPropertyCount, QTNewMoviePropertyEleme
     } else if (p.propClass == kQTPropertyClass_NewMovieProperty && p.propID == kQTNewMoviePropertyID_Active &&
                std::holds_alternative<bool>(p.propValue)) {
       active = std::get<bool>(p.propValue);
+    } else if (p.propClass == kQTPropertyClass_MovieInstantiation &&
+               p.propID == kQTMovieInstantiationPropertyID_AsyncOK && std::holds_alternative<bool>(p.propValue)) {
+      asyncOK = std::get<bool>(p.propValue);
     } else if ((p.propClass == kQTPropertyClass_MovieInstantiation &&
                 p.propID == kQTMovieInstantiationPropertyID_AsyncOK) ||
                (p.propClass == kQTPropertyClass_Audio && p.propID == kQTAudioPropertyID_ChannelLayout)) {
@@ -83,6 +87,7 @@ OSStatus NewMovieFromProperties(long inputPropertyCount, QTNewMoviePropertyEleme
   OSStatus status = readMovieDescription(*path, description);
   if (status != noErr) return status;
   *newMovie = std::make_shared<Movie>(*path, std::move(description), active);
+  (*newMovie)->setAsyncLoadAllowed(asyncOK);
   return noErr;
 }
 

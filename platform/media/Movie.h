@@ -19,11 +19,16 @@ class Movie {
   const std::string& path() const { return path_; }
   const MovieDescription& description() const { return description_; }
   bool isActive() const { return active_; }
+  // Whether the creator accepted an asynchronous load ("mins"/"asok"): a movie object made from
+  // it then reaches its load states in the background.
+  bool asyncLoadAllowed() const { return asyncLoadAllowed_; }
+  void setAsyncLoadAllowed(bool allowed) { asyncLoadAllowed_ = allowed; }
 
  private:
   std::string path_;
   MovieDescription description_;
   bool active_;
+  bool asyncLoadAllowed_ = false;
 };
 
 using MoviePtr = std::shared_ptr<Movie>;

@@ -32,6 +32,9 @@ std::vector<std::string> QTMovie::movieFileTypes() {
   return {types.begin(), types.end()};
 }
 
+// Defined with the loading code (QTMovieLoading.cpp).
+std::shared_ptr<QTMovie> makeMovieObject(MoviePtr movie);
+
 std::shared_ptr<QTMovie> QTMovie::movieWithQuickTimeMovie(MoviePtr movie, bool disposeWhenDone, std::string* error) {
   // Ownership is shared either way; disposeWhenDone only matters where ownership is manual.
   (void)disposeWhenDone;
@@ -40,7 +43,7 @@ std::shared_ptr<QTMovie> QTMovie::movieWithQuickTimeMovie(MoviePtr movie, bool d
     return nullptr;
   }
   if (error) error->clear();
-  return std::make_shared<QTMovie>(std::move(movie));
+  return makeMovieObject(std::move(movie));
 }
 
 QTTime QTMovie::duration() const {

@@ -1,5 +1,6 @@
 // The module itself: built as a shared object that links FFmpeg.
 #include "FFmpegModule.h"
+#include "FFmpegInternal.h"
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -13,8 +14,8 @@ extern "C" {
 #include <sstream>
 
 namespace platform::media {
-namespace {
 
+namespace ffmpeg_internal {
 // Demuxers of audio and video containers. Anything else FFmpeg can open (images, playlists,
 // subtitles, text, raw data, devices, network protocols) is not a movie.
 const char* const kContainerWhitelist =
@@ -24,13 +25,7 @@ const char* const kContainerWhitelist =
     "yuv4mpegpipe,avs,bink,smk,roq,thp,film_cpk,str,nsv,vivo,xmv,wtv,dvd_nav,vob,r3d,mlv,"
     "aa,aax,adx,dfa,mmf,qcp,sbg,smjpeg,wve,xa,spdif,pva,ea,4xm,cdxl,fsb,msf,genh,bfstm,brstm";
 
-constexpr double kOpenTimeLimitSeconds = 30;
-
-struct Deadline {
-  std::chrono::steady_clock::time_point end;
-};
-
-int interruptCallback(void* opaque) {
+static int interruptCallback(void* opaque) {
   auto* d = static_cast<Deadline*>(opaque);
   return std::chrono::steady_clock::now() > d->end ? 1 : 0;
 }
@@ -39,9 +34,7 @@ int interruptCallback(void* opaque) {
 AVFormatContext* openContainer(const std::string& path, Deadline& deadline) {
   AVFormatContext* ctx = avformat_alloc_context();
   if (!ctx) return nullptr;
-  deadline.end = std::chrono::steady_clock::now() +
-                 std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                     std::chrono::duration<double>(kOpenTimeLimitSeconds));
+  deadline.restart();
   ctx->interrupt_callback.callback = interruptCallback;
   ctx->interrupt_callback.opaque = &deadline;
   AVDictionary* opts = nullptr;
@@ -53,6 +46,11 @@ AVFormatContext* openContainer(const std::string& path, Deadline& deadline) {
   if (rc < 0) return nullptr;  // avformat_open_input frees the context on failure
   return ctx;
 }
+
+}  // namespace ffmpeg_internal
+
+namespace {
+using namespace ffmpeg_internal;
 
 bool isMovieStream(const AVStream* s) {
   if (s->disposition & AV_DISPOSITION_ATTACHED_PIC) return false;
@@ -176,6 +174,10 @@ class Module final : public FFmpegModule {
     readTagsAndChapters(ctx, out);
     avformat_close_input(&ctx);
     return anyMovieStream ? noErr : notAMovieErr;
+  }
+
+  std::unique_ptr<FrameSource> openFrameSource(const std::string& path) override {
+    return ffmpeg_internal::openFrameSource(path);
   }
 
   void dropCached() {

@@ -1,12 +1,36 @@
 #pragma once
 // The FFmpeg backend lives in a module of its own, loaded on first need, so that programs that
 // only read QuickTime-family files never pay for loading FFmpeg's libraries.
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/media/MovieDescription.h"
 #include "platform/media/QTTime.h"
 
 namespace platform::media {
+
+// A decoded picture: 8-bit RGBA, rows top-down, tightly packed (width * 4 bytes a row).
+struct RGBAFrame {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> pixels;
+};
+
+// Decodes pictures of a file's main video stream, frame-accurately, as a player shows them:
+// non-square pixels widened to square ones and rotation metadata applied. Not thread-safe.
+class FrameSource {
+ public:
+  virtual ~FrameSource() = default;
+  // Size of the pictures frameAtTime delivers.
+  virtual int displayWidth() const = 0;
+  virtual int displayHeight() const = 0;
+  // The frame shown at `seconds` of movie time (0 = the start of the presentation, edit lists and
+  // the container's start time applied): the last frame that starts at or before that time, or
+  // the first frame when the time lies before it. False when nothing can be decoded.
+  virtual bool frameAtTime(double seconds, RGBAFrame& out) = 0;
+};
 
 class FFmpegModule {
  public:
@@ -17,6 +41,9 @@ class FFmpegModule {
   virtual OSStatus readMovie(const std::string& path, MovieDescription& out) = 0;
   // File extensions of the accepted containers, lower-case.
   virtual std::vector<std::string> fileExtensions() = 0;
+  // Opens the file's main video stream for decoding; nullptr when it has none or it can't be
+  // decoded.
+  virtual std::unique_ptr<FrameSource> openFrameSource(const std::string& path) = 0;
 };
 
 // Loads the module (once); nullptr when it can't be found or loaded, after one log line.

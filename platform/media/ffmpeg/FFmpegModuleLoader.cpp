@@ -36,7 +36,7 @@ FFmpegModule* ffmpegModule() {
     for (const std::string& folder : searchFolders()) {
       std::string path = folder + "/" + kModuleFile;
       if (!fileExists(path)) continue;
-      void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+      void* handle = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
       if (!handle) {
         const char* e = dlerror();
         lastError = e ? e : "dlopen failed";
