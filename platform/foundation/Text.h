@@ -1,0 +1,11 @@
+#pragma once
+// Text encoding helpers.
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool isValidUtf8(std::string_view bytes);
+
+}  // namespace platform
