@@ -17,6 +17,8 @@ long gAllocations = 0;
 
 }  // namespace
 
+// Replaced allocation functions clash with AddressSanitizer's own; counting is off under it.
+#ifndef __SANITIZE_ADDRESS__
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t size) {
@@ -27,6 +29,7 @@ void* operator new(std::size_t size) {
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 #pragma GCC diagnostic pop
+#endif
 
 namespace {
 
@@ -202,6 +205,9 @@ TEST_F(QuarnGLTest, ColourAndPluginList) {
 }
 
 TEST_F(QuarnGLTest, SteppingAllocatesNothing) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "allocation counting is off under AddressSanitizer";
+#endif
   QuarnParticleSystem system;
   system.drawGeometry();
   gAllocations = 0;
