@@ -1,5 +1,6 @@
 // Frames per second of a scene with 10 particle systems of 500 particles each, rendered off-screen
 // on Mesa, with and without the particle step; heap allocations counted over the timed frames.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -64,18 +65,25 @@ int main(int argc, char** argv) {
   }
 
   for (int i = 0; i < 20; ++i) camera->renderScene();  // warm-up: every particle alive
-  gAllocations = 0;
-  gCounting = true;
-  const double animated = secondsPerFrame(*camera, frames);
-  gCounting = false;
-  const long allocations = gAllocations;
-  for (auto& s : systems) s->setAanimating(false);
-  const double still = secondsPerFrame(*camera, frames);
+  // Alternating rounds, best of each, so that load from elsewhere on the machine weighs least.
+  double animated = 1e9, still = 1e9;
+  long allocations = 0;
+  const int rounds = 3;
+  for (int round = 0; round < rounds; ++round) {
+    for (auto& s : systems) s->setAanimating(true);
+    gAllocations = 0;
+    gCounting = true;
+    animated = std::min(animated, secondsPerFrame(*camera, frames / rounds));
+    gCounting = false;
+    allocations += gAllocations;
+    for (auto& s : systems) s->setAanimating(false);
+    still = std::min(still, secondsPerFrame(*camera, frames / rounds));
+  }
 
   std::printf("particles: 10 systems x 500\n");
   std::printf("animated: %.2f ms/frame, %.1f fps\n", animated * 1e3, 1 / animated);
   std::printf("still (no particle step): %.2f ms/frame, %.1f fps\n", still * 1e3, 1 / still);
   std::printf("particle step share of the frame: %.1f%%\n", 100 * (animated - still) / animated);
-  std::printf("heap allocations over %d animated frames: %ld\n", frames, allocations);
+  std::printf("heap allocations over %d animated frames: %ld\n", frames / rounds * rounds, allocations);
   return allocations == 0 ? 0 : 2;
 }

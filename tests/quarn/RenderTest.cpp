@@ -153,6 +153,21 @@ TEST_F(QuarnRenderTest, AlphaTexturesSetTheLayersBlendFunction) {
   EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
 }
 
+TEST_F(QuarnRenderTest, ParticlesStepOncePerDrawingModel) {
+  auto shared = core->newParticles();
+  shared->setNumParticles(5);
+  auto unseen = core->newParticles();  // filed, but no model draws it
+  unseen->setNumParticles(5);
+  core->newModelWithGeometry(shared);
+  core->newModelWithGeometry(shared);
+  frame();
+  // Spawned by the first model's draw (age 0), stepped again by the second.
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(shared->particles()[i].age, 1);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(unseen->particles()[i].lifespan, 0);
+  EXPECT_EQ(shared->name(), "particles_1");
+  EXPECT_EQ(unseen->name(), "particles_2");
+}
+
 TEST_F(QuarnRenderTest, SmallSceneToPng) {
   camera->setPosition({0, 2.5f, 7});
   camera->addBackdrop();
