@@ -42,13 +42,15 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes) {
 }
 
 std::optional<std::string> readWholeFile(const std::string& path, size_t maxBytes) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking open, so that a FIFO in place of the file can't stall us before the type check.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return std::nullopt;
   struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<uint64_t>(st.st_size) > maxBytes) {
     ::close(fd);
     return std::nullopt;
   }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   std::string out;
   out.resize(static_cast<size_t>(st.st_size));
   size_t done = 0;

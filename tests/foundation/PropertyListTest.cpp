@@ -115,4 +115,7 @@ TEST(AtomicFile, WritesWholeFileAndLeavesNoTemporaryOnFailure) {
   }
   EXPECT_EQ(count, 2u) << "only out.plist and adir may remain";
   EXPECT_FALSE(readWholeFile(dir.file("adir")).has_value());
+  // A FIFO is refused at once rather than waited on.
+  ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
+  EXPECT_FALSE(readWholeFile(dir.file("fifo")).has_value());
 }

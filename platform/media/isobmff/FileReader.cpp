@@ -8,7 +8,7 @@
 namespace platform::media::isobmff {
 
 FileReader::FileReader(const std::string& path) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);  // a FIFO must not block the open
   if (fd_ < 0) return;
   struct stat st;
   if (fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
