@@ -1,0 +1,135 @@
+#include "quarn/QuarnTextureLayer.h"
+
+#include "platform/foundation/Log.h"
+#include "quarn/QuarnTexture.h"
+
+namespace {
+
+struct NamedEnum {
+  const char* name;
+  GLenum value;
+};
+
+const NamedEnum kBlendModes[] = {{"Replace", 0x1E01}, {"Modulate", 0x2100}, {"Blend", 0x0BE2}, {"Decal", 0x2101}};
+
+const NamedEnum kSrcBlendFuncs[] = {
+    {"ZERO", 0},
+    {"ONE", 1},
+    {"DST_COLOR", 0x0306},
+    {"ONE_MINUS_DST_COLOR", 0x0307},
+    {"SRC_ALPHA", 0x0302},
+    {"ONE_MINUS_SRC_ALPHA", 0x0303},
+    {"DST_ALPHA", 0x0304},
+    {"ONE_MINUS_DST_ALPHA", 0x0305},
+    {"CONSTANT_COLOR", 0x8001},
+    {"ONE_MINUS_CONSTANT_COLOR", 0x8002},
+    {"CONSTANT_ALPHA", 0x8003},
+    {"ONE_MINUS_CONSTANT_ALPHA", 0x8004},
+    {"SRC_ALPHA_SATURATE", 0x0308},
+};
+
+const NamedEnum kDstBlendFuncs[] = {
+    {"ZERO", 0},
+    {"ONE", 1},
+    {"SRC_COLOR", 0x0300},
+    {"ONE_MINUS_SRC_COLOR", 0x0301},
+    {"SRC_ALPHA", 0x0302},
+    {"ONE_MINUS_SRC_ALPHA", 0x0303},
+    {"DST_ALPHA", 0x0304},
+    {"ONE_MINUS_DST_ALPHA", 0x0305},
+    {"CONSTANT_COLOR", 0x8001},
+    {"ONE_MINUS_CONSTANT_COLOR", 0x8002},
+    {"CONSTANT_ALPHA", 0x8003},
+    {"ONE_MINUS_CONSTANT_ALPHA", 0x8004},
+};
+
+template <size_t N>
+std::vector<std::string> namesOf(const NamedEnum (&table)[N]) {
+  std::vector<std::string> names;
+  for (const NamedEnum& entry : table) names.emplace_back(entry.name);
+  return names;
+}
+
+template <size_t N>
+const NamedEnum* find(const NamedEnum (&table)[N], const std::string& name) {
+  for (const NamedEnum& entry : table)
+    if (name == entry.name) return &entry;
+  return nullptr;
+}
+
+}  // namespace
+
+const std::vector<std::string>& QuarnTextureLayer::blendModes() {
+  static const std::vector<std::string> names = namesOf(kBlendModes);
+  return names;
+}
+
+const std::vector<std::string>& QuarnTextureLayer::srcBlendFuncs() {
+  static const std::vector<std::string> names = namesOf(kSrcBlendFuncs);
+  return names;
+}
+
+const std::vector<std::string>& QuarnTextureLayer::dstBlendFuncs() {
+  static const std::vector<std::string> names = namesOf(kDstBlendFuncs);
+  return names;
+}
+
+void QuarnTextureLayer::setReflective(bool flag) {
+  reflective_ = flag;
+  if (!flag) {
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+  }
+}
+
+void QuarnTextureLayer::setBlendMode(const std::string& mode) {
+  if (const NamedEnum* match = find(kBlendModes, mode)) {
+    blendMode_ = mode;
+    quarnBlendMode_ = match->value;
+    return;
+  }
+  platform::log("no blendMode match");
+  quarnBlendMode_ = GL_REPLACE;
+}
+
+void QuarnTextureLayer::setSrcBlendFunc(const std::string& func) {
+  if (const NamedEnum* match = find(kSrcBlendFuncs, func)) {
+    srcBlendFunc_ = func;
+    quarnsrcBlendFunc_ = match->value;
+    return;
+  }
+  platform::log("no srcBlendFunc match");
+  quarnsrcBlendFunc_ = GL_SRC_ALPHA;
+  srcBlendFunc_ = "GL_SRC_ALPHA";
+}
+
+void QuarnTextureLayer::setDstBlendFunc(const std::string& func) {
+  if (const NamedEnum* match = find(kDstBlendFuncs, func)) {
+    dstBlendFunc_ = func;
+    quarndstBlendFunc_ = match->value;
+    return;
+  }
+  platform::log("no dstBlendFunc match");
+  quarndstBlendFunc_ = GL_SRC_ALPHA;
+  dstBlendFunc_ = "GL_SRC_ALPHA";
+}
+
+void QuarnTextureLayer::bindLayer() {
+  if (!enabled_ || !texture_) {
+    glDisable(GL_TEXTURE_2D);
+    return;
+  }
+  if (reflective_) {
+    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    glEnable(GL_TEXTURE_GEN_S);
+    glEnable(GL_TEXTURE_GEN_T);
+  }
+  glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, static_cast<GLfloat>(quarnBlendMode_));
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, texture_->textureID());
+  if (texture_->imgformat() == GL_RGBA) {
+    glBlendFunc(quarnsrcBlendFunc_, quarndstBlendFunc_);
+    glEnable(GL_BLEND);
+  }
+}
