@@ -8,7 +8,7 @@
 #include "platform/graphics/ImageCodec.h"
 #include "platform/graphics/ImageScaling.h"
 
-using platform::graphics::Image;
+using platform::Image;
 
 QuarnTexture::QuarnTexture() { glGenTextures(1, &textureID_); }
 
@@ -44,7 +44,7 @@ std::vector<std::string> QuarnTexture::resourceFolders() {
 
 std::shared_ptr<Image> QuarnTexture::loadImageFromString(const std::string& pathOrName) {
   auto load = [](const std::string& path) -> std::shared_ptr<Image> {
-    if (auto image = platform::graphics::readImageFile(path)) return std::make_shared<Image>(std::move(*image));
+    if (auto image = platform::readImageFile(path)) return std::make_shared<Image>(std::move(*image));
     return nullptr;
   };
   if (pathOrName.empty()) return nullptr;
@@ -77,7 +77,7 @@ std::shared_ptr<Image> QuarnTexture::scaleImageForOpenGL(const std::shared_ptr<I
     while (height > maxSize) height = fittedDimension(maxSize);
   }
   if (width == image->width() && height == image->height()) return image;
-  auto scaled = std::make_shared<Image>(platform::graphics::scaledImage(*image, width, height));
+  auto scaled = std::make_shared<Image>(platform::scaledImage(*image, width, height));
   scaled->setHasAlpha(image->hasAlpha());
   return scaled;
 }

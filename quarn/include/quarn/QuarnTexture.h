@@ -9,13 +9,13 @@
 
 #include "quarn/QuarnTypes.h"
 
-namespace platform::graphics {
+namespace platform {
 class Image;
 }
 
 class QuarnTexture {
  public:
-  using Image = platform::graphics::Image;
+  using Image = platform::Image;
 
   // Generates the texture name: needs a current context.
   QuarnTexture();
