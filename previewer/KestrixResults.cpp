@@ -14,7 +14,9 @@ void Kestrix::getMetaDataAndPreview() {
       if (verboseMode()) platform::log("File Has Video: getting posterimage");
       QTTime time = movie->duration();
       time.timeValue = static_cast<int64_t>(static_cast<double>(time.timeValue) * static_cast<double>(_previewTimeFraction));
-      std::optional<platform::graphics::Image> frame = movie->frameImageAtTime(time);
+      // The writer draws the frame into its square; a frame already fitted to it decodes faster.
+      const platform::media::QTFrameImageAttributes attributes{{XACImageWriter::kPosterSize, XACImageWriter::kPosterSize}};
+      std::optional<platform::graphics::Image> frame = movie->frameImageAtTime(time, attributes);
       if (frame) {
         written = dataWriteToFileAtomically(XACImageWriter::ImageData(std::move(*frame)), destination, true);
       } else {

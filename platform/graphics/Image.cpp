@@ -17,6 +17,16 @@ Image::Image(int width, int height, RGBA8 fillPixel, bool hasAlpha) : hasAlpha_(
   fill(fillPixel);
 }
 
+Image Image::adoptingPixels(int width, int height, std::vector<uint8_t>&& pixels, bool hasAlpha) {
+  Image image;
+  image.hasAlpha_ = hasAlpha;
+  if (!sizeIsAcceptable(width, height) || pixels.size() != size_t(width) * size_t(height) * 4) return image;
+  image.width_ = width;
+  image.height_ = height;
+  image.data_ = std::move(pixels);
+  return image;
+}
+
 RGBA8 Image::pixel(int x, int y) const {
   const uint8_t* p = row(y) + size_t(x) * 4;
   return {p[0], p[1], p[2], p[3]};

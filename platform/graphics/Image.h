@@ -16,6 +16,9 @@ class Image {
   Image() = default;
   // A width x height image filled with the given pixel (transparent black by default).
   Image(int width, int height, RGBA8 fill = {}, bool hasAlpha = true);
+  // Takes over width * height * 4 bytes of pixels laid out as row() describes; an empty image
+  // when the size is not acceptable or the byte count does not match it.
+  static Image adoptingPixels(int width, int height, std::vector<uint8_t>&& pixels, bool hasAlpha);
 
   int width() const { return width_; }
   int height() const { return height_; }

@@ -36,6 +36,11 @@ struct QTSize {
   double height = 0;
 };
 
+// Attributes of a frame request.
+struct QTFrameImageAttributes {
+  QTSize size;  // the box the picture will be drawn in; none by default
+};
+
 // Media types that show pictures, beyond QTTime.h's list.
 inline const std::string QTMediaTypeFlash = "flsh";
 inline const std::string QTMediaTypeMovie = "moov";
@@ -90,6 +95,9 @@ class QTMovie {
 
   // Frames. Times are movie times; nullopt when no picture can be had there.
   std::optional<platform::graphics::Image> frameImageAtTime(QTTime time);
+  // The same with attributes: a positive size is the box the caller will draw the picture in;
+  // a larger picture comes shrunk to fit it, aspect ratio kept, which spares decoding work.
+  std::optional<platform::graphics::Image> frameImageAtTime(QTTime time, const QTFrameImageAttributes& attributes);
   // The frame at the movie's poster time (time 0 when it names none).
   std::optional<platform::graphics::Image> posterImage();
   QTTime posterTime() const;
@@ -113,7 +121,7 @@ class QTMovie {
   struct Shared;
   void startLoading();
   void scheduleEnd();
-  std::optional<platform::graphics::Image> frameImageAtSeconds(double seconds);
+  std::optional<platform::graphics::Image> frameImageAtSeconds(double seconds, QTSize fit = {});
 
   MoviePtr movie_;
   std::shared_ptr<Shared> shared_;  // also held by the loading thread

@@ -51,22 +51,28 @@ QTSize QTMovie::naturalSize() {
 
 bool QTMovie::hasVideo() { return hasPictureTrack(*movie_); }
 
-std::optional<platform::graphics::Image> QTMovie::frameImageAtSeconds(double seconds) {
+std::optional<platform::graphics::Image> QTMovie::frameImageAtSeconds(double seconds, QTSize fit) {
   RGBAFrame frame;
+  // Boxes beyond any picture size mean no shrinking; NaN fails the comparisons and means the same.
+  const auto boxSide = [](double v) { return v >= 1 && v < 1 << 20 ? static_cast<int>(v) : 0; };
   {
     std::lock_guard<std::mutex> lock(shared_->mutex);
     FrameSource* source = shared_->frameSource(*movie_);
-    if (!source || !source->frameAtTime(seconds, frame)) return std::nullopt;
+    if (!source || !source->frameAtTime(seconds, frame, boxSide(fit.width), boxSide(fit.height))) return std::nullopt;
   }
-  if (!platform::graphics::Image::sizeIsAcceptable(frame.width, frame.height)) return std::nullopt;
-  platform::graphics::Image image(frame.width, frame.height, {}, false);
-  std::memcpy(image.data(), frame.pixels.data(), std::min(image.byteCount(), frame.pixels.size()));
+  auto image = platform::graphics::Image::adoptingPixels(frame.width, frame.height, std::move(frame.pixels), false);
+  if (image.empty()) return std::nullopt;
   return image;
 }
 
 std::optional<platform::graphics::Image> QTMovie::frameImageAtTime(QTTime time) {
+  return frameImageAtTime(time, QTFrameImageAttributes{});
+}
+
+std::optional<platform::graphics::Image> QTMovie::frameImageAtTime(QTTime time,
+                                                                   const QTFrameImageAttributes& attributes) {
   if (time.timeScale <= 0 || (time.flags & kQTTimeIsIndefinite)) return std::nullopt;
-  return frameImageAtSeconds(double(time.timeValue) / time.timeScale);
+  return frameImageAtSeconds(double(time.timeValue) / time.timeScale, attributes.size);
 }
 
 QTTime QTMovie::posterTime() const {

@@ -110,6 +110,42 @@ TEST(FrameImage, RotationAndPixelAspectAreShownAsAPlayerShowsThem) {
   EXPECT_EQ(frame->height(), 240);
 }
 
+TEST(FrameImage, ASizeAttributeShrinksToFitTheBoxAndNeverEnlarges) {
+  struct Case {
+    const char* movie;
+    QTSize box;
+    int width, height;
+  } cases[] = {
+      {"rotated-90.mp4", {60, 60}, 45, 60},      // 120 x 160 as shown: the box holds the turned picture
+      {"sar-2to1.mp4", {320, 1000}, 320, 120},   // 640 x 240 as shown
+      {"frames.mp4", {512, 512}, 96, 64},        // smaller than the box: as it is
+      {"frames.mp4", {0, 0}, 96, 64},            // no box
+      {"frames.mp4", {NAN, 40}, 96, 64},         // not a box
+      {"frames.mp4", {1e300, 1e300}, 96, 64},
+      {"frames.mp4", {48, 48}, 48, 32},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.movie) + " in " + std::to_string(c.box.width) + " x " + std::to_string(c.box.height));
+    QTMoviePtr movie = openMovie(c.movie);
+    ASSERT_TRUE(movie);
+    auto frame = movie->frameImageAtTime({0, 600, 0}, QTFrameImageAttributes{c.box});
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->width(), c.width);
+    EXPECT_EQ(frame->height(), c.height);
+  }
+  // Shrinking keeps the frame: the one at 3.3 s is still frame 16.
+  QTMoviePtr movie = openMovie("frames.mp4");
+  auto small = movie->frameImageAtTime({33, 10, 0}, QTFrameImageAttributes{{24, 24}});
+  ASSERT_TRUE(small);
+  EXPECT_EQ(small->width(), 24);
+  EXPECT_EQ(frameNumberOf(*small), 16);
+  // A turned picture is turned after shrinking: the colour bars still run top to bottom.
+  auto turned = openMovie("rotated-90.mp4")->frameImageAtTime({0, 600, 0}, QTFrameImageAttributes{{60, 60}});
+  ASSERT_TRUE(turned);
+  auto top0 = turned->pixel(2, 1), top1 = turned->pixel(30, 1);
+  EXPECT_LT(std::abs(int(top0.r) - int(top1.r)) + std::abs(int(top0.g) - int(top1.g)), 60);
+}
+
 TEST(FrameImage, AudioOnlyHasNoPicturesAndNoSize) {
   QTMoviePtr movie = openMovie("audio.m4a");
   ASSERT_TRUE(movie);

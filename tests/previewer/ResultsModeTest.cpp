@@ -103,6 +103,20 @@ TEST_F(ResultsMode, PosterIsLetterboxedIntoTheSquare) {
   }
 }
 
+TEST_F(ResultsMode, UntaggedHDColoursAreReadAsBT709) {
+  // 0xC08040 put into YUV with the BT.601 matrix and read back with BT.709: about (199, 130, 59).
+  // Read with BT.601 it would come back as (192, 128, 64).
+  const std::string dest = out.file("untagged.jpg");
+  auto r = kestrix({fixture("flat-untagged-1280x720.mp4"), dest});
+  EXPECT_EQ(r.status, 0) << r.err;
+  auto img = platform::graphics::readImageFile(dest);
+  ASSERT_TRUE(img);
+  auto mid = img->pixel(256, 256);
+  EXPECT_NEAR(mid.r, 199, 3);
+  EXPECT_NEAR(mid.g, 130, 3);
+  EXPECT_NEAR(mid.b, 59, 3);
+}
+
 TEST_F(ResultsMode, PosterIsTheFrameAtAThirdOfTheDuration) {
   // 10 s at 5 fps: 0.33 of the duration is 3.3 s, frame 16, grey luma 16 + 64.
   for (const char* movie : {"frames.mp4", "frames.ts"}) {

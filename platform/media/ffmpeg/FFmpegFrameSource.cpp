@@ -122,7 +122,7 @@ class Source final : public FrameSource {
   int displayWidth() const override { return displayWidth_; }
   int displayHeight() const override { return displayHeight_; }
 
-  bool frameAtTime(double seconds, RGBAFrame& out) override {
+  bool frameAtTime(double seconds, RGBAFrame& out, int fitWidth, int fitHeight) override {
     if (!std::isfinite(seconds)) return false;
     seconds = std::clamp(seconds, -1e9, 1e9);  // keeps the timestamp arithmetic in range
     deadline_.restart();
@@ -154,7 +154,7 @@ class Source final : public FrameSource {
       FramePtr frame = decodeUpTo(target, fromStart, landedLate);
       // Nothing decodable after the seek (it landed between keyframes, or late): go further back.
       if ((landedLate && !fromStart) || !frame) continue;
-      return convert(*frame, out);
+      return convert(*frame, out, fitWidth, fitHeight);
     }
     return false;
   }
@@ -224,16 +224,27 @@ class Source final : public FrameSource {
     displayHeight_ = swap ? pictureWidth_ : pictureHeight_;
   }
 
-  bool convert(const AVFrame& frame, RGBAFrame& out) {
+  bool convert(const AVFrame& frame, RGBAFrame& out, int fitWidth, int fitHeight) {
     if (frame.width <= 0 || frame.height <= 0) return false;
     AVRational sar = frame.sample_aspect_ratio;
     if (sar.num <= 0 || sar.den <= 0) sar = av_guess_sample_aspect_ratio(fmt_.get(), stream_, nullptr);
     computeDisplaySize(frame.width, frame.height, sar);
-    const int dw = pictureWidth_, dh = pictureHeight_;
+    int dw = pictureWidth_, dh = pictureHeight_;
+    bool shrinking = false;
+    if (fitWidth > 0 && fitHeight > 0) {
+      // The box holds the delivered (rotated) picture.
+      const double scale = std::min(double(fitWidth) / displayWidth_, double(fitHeight) / displayHeight_);
+      if (scale < 1.0) {
+        dw = std::max(1, static_cast<int>(std::lround(dw * scale)));
+        dh = std::max(1, static_cast<int>(std::lround(dh * scale)));
+        shrinking = true;
+      }
+    }
     if (int64_t(dw) * dh > (int64_t(1) << 27)) return false;
     const auto srcFormat = static_cast<AVPixelFormat>(frame.format);
     sws_ = sws_getCachedContext(sws_, frame.width, frame.height, srcFormat, dw, dh, AV_PIX_FMT_RGBA,
-                                dw == frame.width ? SWS_POINT : SWS_BICUBIC, nullptr, nullptr, nullptr);
+                                shrinking ? SWS_AREA : dw == frame.width ? SWS_POINT : SWS_BICUBIC, nullptr, nullptr,
+                                nullptr);
     if (!sws_) return false;
     // Untagged material is taken as players take it: BT.709 from HD sizes up, else BT.601.
     int space = frame.colorspace;

@@ -29,7 +29,9 @@ class FrameSource {
   // The frame shown at `seconds` of movie time (0 = the start of the presentation, edit lists and
   // the container's start time applied): the last frame that starts at or before that time, or
   // the first frame when the time lies before it. False when nothing can be decoded.
-  virtual bool frameAtTime(double seconds, RGBAFrame& out) = 0;
+  // With a box (fitWidth and fitHeight both positive), a picture larger than the box is
+  // delivered shrunk to fit it, aspect ratio kept; smaller ones are delivered as they are.
+  virtual bool frameAtTime(double seconds, RGBAFrame& out, int fitWidth = 0, int fitHeight = 0) = 0;
 };
 
 class FFmpegModule {
