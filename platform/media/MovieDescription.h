@@ -57,6 +57,13 @@ struct SampleTable {
   uint32_t constantSize = 0;       // every sample this size when not 0
   std::vector<uint32_t> sizes;     // per sample otherwise
   std::vector<uint64_t> chunkOffsets;
+  struct CompositionOffset {
+    uint32_t count = 0;
+    int32_t offset = 0;  // presentation minus decode time
+  };
+  std::vector<CompositionOffset> compositionOffsets;  // ctts; empty when absent
+  bool hasSyncTable = false;         // stss present: only the samples it lists are sync samples
+  std::vector<uint32_t> syncSamples;  // 1-based sample numbers
   std::string path;                // file the chunk offsets point into
   std::vector<std::vector<uint8_t>> inlineSamples;  // samples held in memory (tracks made from tags)
   // Lookup indexes (indexSampleTable): start time and first sample of each timeToSample entry,
@@ -69,6 +76,9 @@ struct SampleTable {
 
 // Fills the lookup indexes of a table, so that every lookup is a binary search.
 void indexSampleTable(SampleTable& table);
+// File offset and size of sample `index` (0-based) of an indexed table; false when the tables
+// don't reach it.
+bool sampleLocation(const SampleTable& table, uint64_t index, uint64_t& offset, uint64_t& size);
 
 // A chapter as a non-QuickTime container reports it, in microseconds.
 struct ChapterDescription {

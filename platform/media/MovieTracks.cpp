@@ -94,6 +94,8 @@ std::optional<SampleAt> sampleAt(const SampleTable& table, i128 m) {
                   entry.delta};
 }
 
+}  // namespace
+
 bool sampleLocation(const SampleTable& table, uint64_t index, uint64_t& offset, uint64_t& size) {
   if (index >= table.sampleCount || table.runFirstSample.size() != table.sampleToChunk.size() + 1) return false;
   if (!table.constantSize && (index >= table.sizes.size() || table.sizeBefore.size() != table.sizes.size() + 1))
@@ -119,8 +121,6 @@ bool sampleLocation(const SampleTable& table, uint64_t index, uint64_t& offset, 
   offset = static_cast<uint64_t>(off);
   return true;
 }
-
-}  // namespace
 
 void indexSampleTable(SampleTable& table) {
   std::erase_if(table.timeToSample, [](const SampleTable::TimeToSample& e) { return e.count == 0; });

@@ -6,6 +6,7 @@
 #include "platform/media/QTMovie.h"
 #include "platform/media/QTMovieShared.h"
 #include "platform/media/isobmff/PosterTime.h"
+#include "platform/media/isobmff/VideoTrackReader.h"
 
 namespace platform::media {
 
@@ -26,10 +27,18 @@ bool hasPictureTrack(const Movie& movie) {
   return false;
 }
 
+// QuickTime-family tracks in a plain layout are decoded from their sample tables without a
+// demuxer; everything else goes through libavformat.
 FrameSource* QTMovie::Shared::frameSource(const Movie& movie) {
   if (!sourceTried) {
     sourceTried = true;
-    if (hasPictureTrack(movie))
+    if (!hasPictureTrack(movie)) return nullptr;
+    if (movie.description().family == ContainerFamily::QuickTime) {
+      isobmff::FileReader file(movie.path());
+      if (auto track = isobmff::readVideoSampleTrack(file))
+        if (CodecModule* codecs = codecModule()) source = codecs->openSampleTrack(*track);
+    }
+    if (!source)
       if (FFmpegModule* ffmpeg = ffmpegModule()) source = ffmpeg->openFrameSource(movie.path());
   }
   return source.get();

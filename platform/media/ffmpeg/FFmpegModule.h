@@ -1,5 +1,5 @@
 #pragma once
-// The FFmpeg backend lives in a module of its own, loaded on first need, so that programs that
+// The FFmpeg backend lives in modules of its own, loaded on first need, so that programs that
 // only read QuickTime-family files never pay for loading FFmpeg's libraries.
 #include <cstdint>
 #include <memory>
@@ -8,6 +8,7 @@
 
 #include "platform/media/MovieDescription.h"
 #include "platform/media/QTTime.h"
+#include "platform/media/VideoSampleTrack.h"
 
 namespace platform::media {
 
@@ -48,10 +49,21 @@ class FFmpegModule {
   virtual std::unique_ptr<FrameSource> openFrameSource(const std::string& path) = 0;
 };
 
-// Loads the module (once); nullptr when it can't be found or loaded, after one log line.
+// The codec module: FFmpeg's decoders without its container library, whose many dependencies
+// cost a program tens of milliseconds to load. Decodes tracks the box reader has laid out.
+class CodecModule {
+ public:
+  virtual ~CodecModule() = default;
+  // nullptr when the track's format can't be decoded.
+  virtual std::unique_ptr<FrameSource> openSampleTrack(const VideoSampleTrack& track) = 0;
+};
+
+// Load a module (once each); nullptr when it can't be found or loaded, after one log line.
 FFmpegModule* ffmpegModule();
+CodecModule* codecModule();
 
 }  // namespace platform::media
 
-// The module's one exported entry.
+// The modules' exported entries.
 extern "C" platform::media::FFmpegModule* mt_media_ffmpeg_module();
+extern "C" platform::media::CodecModule* mt_media_codec_module();

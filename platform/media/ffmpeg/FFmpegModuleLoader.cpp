@@ -1,8 +1,7 @@
-// Finds and loads the FFmpeg module beside the running program.
+// Finds and loads the FFmpeg modules beside the running program.
 #include <dlfcn.h>
 
 #include <cstdlib>
-#include <mutex>
 #include <vector>
 
 #include "FFmpegModule.h"
@@ -11,8 +10,6 @@
 
 namespace platform::media {
 namespace {
-
-constexpr const char* kModuleFile = "mediatools-ffmpeg.so";
 
 std::vector<std::string> searchFolders() {
   std::vector<std::string> folders;
@@ -26,29 +23,41 @@ std::vector<std::string> searchFolders() {
   return folders;
 }
 
+void* loadModule(const char* file, const char* entryName) {
+  std::string lastError = "not found";
+  for (const std::string& folder : searchFolders()) {
+    std::string path = folder + "/" + file;
+    if (!fileExists(path)) continue;
+    void* handle = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
+    if (!handle) {
+      const char* e = dlerror();
+      lastError = e ? e : "dlopen failed";
+      continue;
+    }
+    if (void* entry = dlsym(handle, entryName)) return entry;
+    lastError = "no entry in " + path;
+  }
+  log("media: can't load the FFmpeg module %s: %s", file, lastError.c_str());
+  return nullptr;
+}
+
 }  // namespace
 
 FFmpegModule* ffmpegModule() {
-  static std::once_flag once;
-  static FFmpegModule* module = nullptr;
-  std::call_once(once, [] {
-    std::string lastError = "not found";
-    for (const std::string& folder : searchFolders()) {
-      std::string path = folder + "/" + kModuleFile;
-      if (!fileExists(path)) continue;
-      void* handle = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
-      if (!handle) {
-        const char* e = dlerror();
-        lastError = e ? e : "dlopen failed";
-        continue;
-      }
-      using Entry = FFmpegModule* (*)();
-      auto entry = reinterpret_cast<Entry>(dlsym(handle, "mt_media_ffmpeg_module"));
-      if (entry && (module = entry())) return;
-      lastError = "no entry in " + path;
-    }
-    log("media: can't load the FFmpeg module %s: %s", kModuleFile, lastError.c_str());
-  });
+  static FFmpegModule* module = [] {
+    using Entry = FFmpegModule* (*)();
+    auto entry = reinterpret_cast<Entry>(loadModule("mediatools-ffmpeg.so", "mt_media_ffmpeg_module"));
+    return entry ? entry() : nullptr;
+  }();
+  return module;
+}
+
+CodecModule* codecModule() {
+  static CodecModule* module = [] {
+    using Entry = CodecModule* (*)();
+    auto entry = reinterpret_cast<Entry>(loadModule("mediatools-codec.so", "mt_media_codec_module"));
+    return entry ? entry() : nullptr;
+  }();
   return module;
 }
 

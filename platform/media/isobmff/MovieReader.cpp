@@ -172,6 +172,12 @@ Sniff sniffFile(const FileReader& file) {
   return Sniff::Movie;
 }
 
+std::optional<Box> findMovieBox(const FileReader& file) {
+  for (const Box& box : topLevelBoxes(file))
+    if (box.type == fourCC("moov")) return box;
+  return std::nullopt;
+}
+
 OSStatus readMovie(const FileReader& file, MovieDescription& out) {
   out = MovieDescription();
   out.family = ContainerFamily::QuickTime;

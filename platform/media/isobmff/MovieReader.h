@@ -3,6 +3,7 @@
 // brand, movie header, and each track's header, media header and handler.
 #include <string>
 
+#include "Box.h"
 #include "FileReader.h"
 #include "platform/media/MovieDescription.h"
 #include "platform/media/QTTime.h"
@@ -21,5 +22,8 @@ Sniff sniffFile(const FileReader& file);
 // Fills `out` from the file's movie box. noErr, or invalidMovie when there is no readable movie
 // header. Damaged boxes inside the movie end that branch of the walk, not the whole read.
 OSStatus readMovie(const FileReader& file, MovieDescription& out);
+
+// The first top-level movie box.
+std::optional<Box> findMovieBox(const FileReader& file);
 
 }  // namespace platform::media::isobmff

@@ -102,6 +102,22 @@ std::shared_ptr<const SampleTable> readSampleTable(const FileReader& file, const
         else s = (i % 2 == 0) ? (v.u8(12 + i / 2) >> 4) : (v.u8(12 + i / 2) & 0x0f);
         table->sizes.push_back(s);
       }
+    } else if (b.type == fourCC("ctts")) {
+      if (!readWhole(file, b, p)) continue;
+      ByteView v(p);
+      uint32_t n = boundedCount(v, 4, 8);
+      table->compositionOffsets.reserve(n);
+      // Version 0 offsets are unsigned in the standard but written signed by many muxers; both
+      // read the same below 2^31.
+      for (uint32_t i = 0; i < n; ++i)
+        table->compositionOffsets.push_back({v.u32(8 + 8 * size_t(i)), static_cast<int32_t>(v.u32(12 + 8 * size_t(i)))});
+    } else if (b.type == fourCC("stss")) {
+      if (!readWhole(file, b, p)) continue;
+      ByteView v(p);
+      uint32_t n = boundedCount(v, 4, 4);
+      table->hasSyncTable = true;
+      table->syncSamples.reserve(n);
+      for (uint32_t i = 0; i < n; ++i) table->syncSamples.push_back(v.u32(8 + 4 * size_t(i)));
     } else if (b.type == fourCC("stco") || b.type == fourCC("co64")) {
       if (!readWhole(file, b, p)) continue;
       ByteView v(p);

@@ -11,7 +11,7 @@ namespace platform::media::isobmff {
 std::vector<uint32_t> readChapterReferences(const FileReader& file, const Box& tref);
 // Entries of edts/elst; false when the box can't be read.
 bool readEditList(const FileReader& file, const Box& elst, std::vector<EditSegment>& out);
-// stts, stsc, stsz/stz2 and stco/co64 of an stbl box; null when the timing table is missing.
+// stts, stsc, stsz/stz2, stco/co64, ctts and stss of an stbl box; null when the timing table is missing.
 std::shared_ptr<const SampleTable> readSampleTable(const FileReader& file, const Box& stbl);
 
 }  // namespace platform::media::isobmff
