@@ -212,3 +212,27 @@ TEST_F(ResultsMode, UnopenableInputQuitsWithTheErrorLines) {
                                                        "Error: Failed to create QTMovie from file '" + input + "'"}));
   EXPECT_FALSE(std::filesystem::exists(dest));
 }
+
+// Every file of the third-party corpus: a normal exit, never a crash or a hang, and when a poster
+// is written it is a whole 512 x 512 JPEG.
+TEST_F(ResultsMode, SurvivesTheThirdPartyCorpus) {
+  const std::string corpus = testsupport::corpusDir();
+  if (corpus.empty()) GTEST_SKIP() << "third-party corpus not present beside the project";
+  int posters = 0;
+  for (auto& entry : std::filesystem::recursive_directory_iterator(corpus)) {
+    if (!entry.is_regular_file() || entry.path().extension() == ".md") continue;
+    SCOPED_TRACE(entry.path().string());
+    const std::string dest = out.file("corpus.jpg");
+    std::filesystem::remove(dest);
+    auto r = testsupport::run(testsupport::binPath("Kestrix"), {entry.path().string(), dest}, kNoDisplay, 60);
+    EXPECT_EQ(r.status, 0) << r.err;
+    if (!std::filesystem::exists(dest)) continue;
+    auto img = platform::graphics::readImageFile(dest);
+    ASSERT_TRUE(img);
+    EXPECT_EQ(img->width(), 512);
+    EXPECT_EQ(img->height(), 512);
+    ++posters;
+  }
+  // blank_video.m4v and 64bit.mp4 carry pictures.
+  EXPECT_GE(posters, 1);
+}
