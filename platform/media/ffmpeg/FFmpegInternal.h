@@ -29,6 +29,8 @@ struct Deadline {
 // deadline must outlive the context.
 AVFormatContext* openContainer(const std::string& path, Deadline& deadline);
 
-std::unique_ptr<FrameSource> openFrameSource(const std::string& path);
+// Opens the file's main picture stream; `probed`, when not null, is the file already opened with
+// its streams probed, and is taken over (closed on failure).
+std::unique_ptr<FrameSource> openFrameSource(const std::string& path, AVFormatContext* probed = nullptr);
 
 }  // namespace platform::media::ffmpeg_internal

@@ -87,7 +87,10 @@ class Module final : public FFmpegModule {
  public:
   Module() { av_log_set_level(AV_LOG_QUIET); }
 
-  ~Module() override { dropCached(); }
+  ~Module() override {
+    dropCached();
+    dropProbed();
+  }
 
   // The open test usually comes straight before the read of the same file: the context it opened
   // is kept for that read rather than opened twice.
@@ -172,18 +175,35 @@ class Module final : public FFmpegModule {
     }
     out.duration = duration;
     readTagsAndChapters(ctx, out);
-    avformat_close_input(&ctx);
-    return anyMovieStream ? noErr : notAMovieErr;
+    if (!anyMovieStream) {
+      avformat_close_input(&ctx);
+      return notAMovieErr;
+    }
+    // A movie's pictures are usually wanted next: keep the probed context for them.
+    dropProbed();
+    probed_ = ctx;
+    probedPath_ = path;
+    return noErr;
   }
 
   std::unique_ptr<FrameSource> openFrameSource(const std::string& path) override {
-    return ffmpeg_internal::openFrameSource(path);
+    std::lock_guard<std::mutex> lock(mutex_);
+    AVFormatContext* probed = nullptr;
+    if (probed_ && probedPath_ == path) std::swap(probed, probed_);
+    dropProbed();
+    return ffmpeg_internal::openFrameSource(path, probed);
   }
 
   void dropCached() {
     if (cached_) avformat_close_input(&cached_);
     cached_ = nullptr;
     cachedPath_.clear();
+  }
+
+  void dropProbed() {
+    if (probed_) avformat_close_input(&probed_);
+    probed_ = nullptr;
+    probedPath_.clear();
   }
 
   std::vector<std::string> fileExtensions() override {
@@ -221,6 +241,8 @@ class Module final : public FFmpegModule {
   AVFormatContext* cached_ = nullptr;
   std::string cachedPath_;
   Deadline cachedDeadline_;
+  AVFormatContext* probed_ = nullptr;  // read by readMovie, streams probed
+  std::string probedPath_;
 };
 
 }  // namespace

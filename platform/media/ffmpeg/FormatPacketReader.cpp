@@ -28,19 +28,25 @@ int quarterTurns(const AVStream* st) {
 
 class FormatReader final : public PacketReader {
  public:
-  // Opens the file and picks its largest picture stream that isn't cover art.
-  bool open(const std::string& path) {
-    AVFormatContext* raw = openContainer(path, deadline_);
+  // Opens the file (or takes over one already probed) and picks its largest picture stream that
+  // isn't cover art.
+  bool open(const std::string& path, AVFormatContext* probed) {
+    const bool alreadyProbed = probed != nullptr;
+    if (probed) {
+      probed->interrupt_callback.opaque = &deadline_;
+      deadline_.restart();
+    }
+    AVFormatContext* raw = probed ? probed : openContainer(path, deadline_);
     if (!raw) return false;
     fmt_.reset(raw);
     // The QuickTime family carries full codec parameters in its headers, and its presentation
     // starts at time 0 with edit lists applied by the demuxer. Other containers need probing and
     // may start later (transport streams).
     const bool movFamily = std::strstr(fmt_->iformat->name, "mov") != nullptr;
-    bool needProbe = !movFamily;
+    bool needProbe = !movFamily && !alreadyProbed;
     for (unsigned i = 0; i < fmt_->nb_streams && !needProbe; ++i) {
       const AVCodecParameters* p = fmt_->streams[i]->codecpar;
-      if (p->codec_type == AVMEDIA_TYPE_VIDEO && (p->width <= 0 || p->height <= 0)) needProbe = true;
+      if (p->codec_type == AVMEDIA_TYPE_VIDEO && (p->width <= 0 || p->height <= 0) && !alreadyProbed) needProbe = true;
     }
     if (needProbe && avformat_find_stream_info(fmt_.get(), nullptr) < 0) return false;
     if (!movFamily && fmt_->start_time != AV_NOPTS_VALUE) originMicros_ = fmt_->start_time;
@@ -110,9 +116,9 @@ class FormatReader final : public PacketReader {
 
 }  // namespace
 
-std::unique_ptr<FrameSource> openFrameSource(const std::string& path) {
+std::unique_ptr<FrameSource> openFrameSource(const std::string& path, AVFormatContext* probed) {
   auto reader = std::make_unique<FormatReader>();
-  if (!reader->open(path)) return nullptr;
+  if (!reader->open(path, probed)) return nullptr;
   const AVStream& stream = reader->stream();
   const int turns = quarterTurns(&stream);
   const AVCodecParameters& parameters = *stream.codecpar;
