@@ -4,31 +4,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 
 #include <GL/gl.h>
 
 #include "platform/gl/HeadlessGLContext.h"
 #include "quarn/Quarn.h"
+#include "tests/support/AllocationCounter.h"
 
-namespace {
-bool gCounting = false;
-long gAllocations = 0;
-}  // namespace
-
-// Replaced allocation functions clash with AddressSanitizer's own; counting is off under it.
-#ifndef __SANITIZE_ADDRESS__
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-  if (gCounting) ++gAllocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
-#endif
 
 namespace {
 
@@ -71,11 +53,9 @@ int main(int argc, char** argv) {
   const int rounds = 3;
   for (int round = 0; round < rounds; ++round) {
     for (auto& s : systems) s->setAanimating(true);
-    gAllocations = 0;
-    gCounting = true;
+    testsupport::AllocationCounter::start();
     animated = std::min(animated, secondsPerFrame(*camera, frames / rounds));
-    gCounting = false;
-    allocations += gAllocations;
+    allocations += testsupport::AllocationCounter::stop();
     for (auto& s : systems) s->setAanimating(false);
     still = std::min(still, secondsPerFrame(*camera, frames / rounds));
   }
@@ -84,6 +64,10 @@ int main(int argc, char** argv) {
   std::printf("animated: %.2f ms/frame, %.1f fps\n", animated * 1e3, 1 / animated);
   std::printf("still (no particle step): %.2f ms/frame, %.1f fps\n", still * 1e3, 1 / still);
   std::printf("particle step share of the frame: %.1f%%\n", 100 * (animated - still) / animated);
+  if (!testsupport::AllocationCounter::available()) {
+    std::printf("heap allocations: not counted under AddressSanitizer\n");
+    return 0;
+  }
   std::printf("heap allocations over %d animated frames: %ld\n", frames / rounds * rounds, allocations);
   return allocations == 0 ? 0 : 2;
 }

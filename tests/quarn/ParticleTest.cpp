@@ -1,35 +1,14 @@
 // Particle integrator against hand-worked steps with a seeded generator; the step allocates nothing.
 #include <cmath>
 #include <cstdlib>
-#include <new>
 #include <stdexcept>
 
 #include "QuarnGLTest.h"
 #include "quarn/Quarn.h"
+#include "tests/support/AllocationCounter.h"
 
 using quarntest::QuarnGLTest;
 
-namespace {
-
-// Counts heap allocations made while counting is on.
-bool gCounting = false;
-long gAllocations = 0;
-
-}  // namespace
-
-// Replaced allocation functions clash with AddressSanitizer's own; counting is off under it.
-#ifndef __SANITIZE_ADDRESS__
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-  if (gCounting) ++gAllocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-#pragma GCC diagnostic pop
-#endif
 
 namespace {
 
@@ -205,16 +184,13 @@ TEST_F(QuarnGLTest, ColourAndPluginList) {
 }
 
 TEST_F(QuarnGLTest, SteppingAllocatesNothing) {
-#ifdef __SANITIZE_ADDRESS__
-  GTEST_SKIP() << "allocation counting is off under AddressSanitizer";
-#endif
+  if (!testsupport::AllocationCounter::available())
+    GTEST_SKIP() << "allocation counting is off under AddressSanitizer";
   QuarnParticleSystem system;
   system.drawGeometry();
-  gAllocations = 0;
-  gCounting = true;
+  testsupport::AllocationCounter::start();
   for (int frame = 0; frame < 20; ++frame) system.drawGeometry();
-  gCounting = false;
-  EXPECT_EQ(gAllocations, 0);
+  EXPECT_EQ(testsupport::AllocationCounter::stop(), 0);
 }
 
 TEST(QuarnMotivator, HoldsVelocities) {
