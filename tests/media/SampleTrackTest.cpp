@@ -95,7 +95,8 @@ TEST(SampleTrackDecoding, DeliversWhatTheDemuxerDeliversFrameForFrame) {
   CodecModule* codecs = codecModule();
   FFmpegModule* ffmpeg = ffmpegModule();
   ASSERT_TRUE(codecs && ffmpeg);
-  for (const char* name : {"frames.mp4", "frames-late.mp4", "rotated-90.mp4", "sar-2to1.mp4", "flat-480x640.mp4"}) {
+  for (const char* name : {"frames.mp4", "frames-late.mp4", "frames-hevc.mp4", "frames-mjpeg.mov", "rotated-90.mp4",
+                           "sar-2to1.mp4", "flat-480x640.mp4"}) {
     SCOPED_TRACE(name);
     auto track = layOut(name);
     ASSERT_TRUE(track);
@@ -112,6 +113,15 @@ TEST(SampleTrackDecoding, DeliversWhatTheDemuxerDeliversFrameForFrame) {
       EXPECT_EQ(a.height, b.height);
       EXPECT_TRUE(a.pixels == b.pixels) << "at " << at << " s";
     }
+  }
+  // Each format shows the right frame.
+  for (const char* name : {"frames-hevc.mp4", "frames-mjpeg.mov"}) {
+    SCOPED_TRACE(name);
+    auto source = codecs->openSampleTrack(*layOut(name));
+    ASSERT_TRUE(source);
+    RGBAFrame f;
+    ASSERT_TRUE(source->frameAtTime(3.3, f, 0, 0));
+    EXPECT_EQ(frameNumberOf(f), 16);
   }
   // The late movie shows frame 0 until 0.6 s, then runs 0.6 s behind the original.
   auto late = codecs->openSampleTrack(*layOut("frames-late.mp4"));
