@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "platform/foundation/Log.h"
@@ -10,6 +11,7 @@
 #include "platform/media/TagMapping.h"
 #include "platform/media/id3/Id3Reader.h"
 #include "platform/media/isobmff/MovieReader.h"
+#include "platform/media/isobmff/VideoTrackReader.h"
 
 namespace fuzz {
 
@@ -105,6 +107,12 @@ int runContainerInput(const uint8_t* data, size_t size) {
   if (isobmff::sniffFile(file) == isobmff::Sniff::Movie) {
     MovieDescription description;
     if (isobmff::readMovie(file, description) == noErr) investigate(Movie(memory.path(), std::move(description), true));
+    // The picture track's layout, as the poster decoder reads it; every sample it lays out
+    // must lie inside the file.
+    if (auto track = isobmff::readVideoSampleTrack(file)) {
+      for (const VideoSample& s : track->samples)
+        if (s.offset > size || s.size > size - s.offset) std::abort();
+    }
   }
   if (auto tag = id3::readTag(file)) {
     MovieDescription description;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "platform/media/QTMovie.h"
 #include "platform/media/ffmpeg/FFmpegModule.h"
@@ -66,6 +67,24 @@ TEST(SampleTrackLayout, PlainTracksAreLaidOutSampleBySample) {
   ASSERT_TRUE(wide);
   EXPECT_EQ(wide->pixelAspectH, 2u);
   EXPECT_EQ(wide->pixelAspectV, 1u);
+}
+
+TEST(SampleTrackLayout, ACutFileKeepsTheSamplesItHolds) {
+  auto whole = layOut("frames-faststart.mp4");
+  auto cut = layOut("frames-cut.mp4");
+  ASSERT_TRUE(whole && cut);
+  ASSERT_EQ(whole->samples.size(), 50u);
+  EXPECT_GT(cut->samples.size(), 5u);
+  EXPECT_LT(cut->samples.size(), 50u);
+  const uint64_t size = std::filesystem::file_size(fixture("frames-cut.mp4"));
+  for (const VideoSample& s : cut->samples) EXPECT_LE(s.offset + s.size, size);
+  // The poster of what is there: the last frame the file holds at or before the time.
+  auto source = codecModule()->openSampleTrack(*cut);
+  ASSERT_TRUE(source);
+  RGBAFrame f;
+  ASSERT_TRUE(source->frameAtTime(9.99, f, 0, 0));
+  EXPECT_GT(frameNumberOf(f), 0);
+  EXPECT_LT(frameNumberOf(f), 50);
 }
 
 TEST(SampleTrackLayout, LayoutsOnlyADemuxerHandlesAreLeftToIt) {

@@ -1,5 +1,6 @@
 #include "VideoTrackReader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -98,8 +99,9 @@ bool applyEdits(const std::vector<EditSegment>& edits, int32_t movieTimeScale, V
   return true;
 }
 
-// Every sample's place and times, in decode order.
-bool layOutSamples(const SampleTable& table, VideoSampleTrack& t) {
+// Every sample's place and times, in decode order, up to the first one the file doesn't hold
+// (a cut file).
+bool layOutSamples(const SampleTable& table, uint64_t fileSize, VideoSampleTrack& t) {
   const uint64_t count = table.sampleCount;
   if (count == 0 || count > (uint64_t(1) << 26)) return false;
   t.samples.resize(count);
@@ -125,7 +127,11 @@ bool layOutSamples(const SampleTable& table, VideoSampleTrack& t) {
   }
   for (uint32_t number : table.syncSamples)
     if (number >= 1 && number <= count) t.samples[number - 1].sync = true;
-  return true;
+  auto missing = std::find_if(t.samples.begin(), t.samples.end(), [fileSize](const VideoSample& s) {
+    return s.offset > fileSize || s.size > fileSize - s.offset;
+  });
+  t.samples.erase(missing, t.samples.end());
+  return !t.samples.empty();
 }
 
 }  // namespace
@@ -179,7 +185,7 @@ std::optional<VideoSampleTrack> readVideoSampleTrack(const FileReader& file) {
   VideoSampleTrack& t = best->track;
   if (best->hasEdits && !applyEdits(best->edits, movieTimeScale, t)) return std::nullopt;
   auto table = readSampleTable(file, best->stbl);
-  if (!table || !layOutSamples(*table, t)) return std::nullopt;
+  if (!table || !layOutSamples(*table, file.size(), t)) return std::nullopt;
   t.path = file.path();
   return std::move(t);
 }
