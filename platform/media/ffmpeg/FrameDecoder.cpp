@@ -72,6 +72,7 @@ bool FrameDecoder::frameAtTime(double seconds, RGBAFrame& out, int fitWidth, int
   reader_->beginRequest();
   const AVRational tb = reader_->timeBase();
   const int64_t target = reader_->streamTime(seconds);
+  const int64_t shown = reader_->shownTimestamp(target);
   // Seek to the keyframe before the target; when the seek lands after it (some demuxers seek
   // by decode time), step further back. The last two attempts start from the beginning (by
   // timestamp, and by byte where the container allows it, since a timestamp search may land
@@ -91,7 +92,7 @@ bool FrameDecoder::frameAtTime(double seconds, RGBAFrame& out, int fitWidth, int
     }
     avcodec_flush_buffers(codec_.get());
     bool landedLate = false;
-    FramePtr frame = decodeUpTo(target, fromStart, landedLate);
+    FramePtr frame = decodeUpTo(target, shown, fromStart, landedLate);
     // Nothing decodable after the seek (it landed between keyframes, or late): go further back.
     if ((landedLate && !fromStart) || !frame) continue;
     return convert(*frame, out, fitWidth, fitHeight);
@@ -100,8 +101,10 @@ bool FrameDecoder::frameAtTime(double seconds, RGBAFrame& out, int fitWidth, int
 }
 
 // Decodes from the current position; returns the last frame starting at or before target.
-// When the first frame already starts after the target, sets landedLate and returns it.
-FrameDecoder::FramePtr FrameDecoder::decodeUpTo(int64_t target, bool acceptLate, bool& landedLate) {
+// When the first frame already starts after the target, sets landedLate and returns it. Once
+// the packet of the picture shown at the target (when known) is in, the decoder is drained
+// rather than fed the packets its reordering and threads would otherwise wait for.
+FrameDecoder::FramePtr FrameDecoder::decodeUpTo(int64_t target, int64_t shown, bool acceptLate, bool& landedLate) {
   FramePtr best, current(av_frame_alloc());
   if (!current) return nullptr;
   bool draining = false;
@@ -140,7 +143,12 @@ FrameDecoder::FramePtr FrameDecoder::decodeUpTo(int64_t target, bool acceptLate,
     const bool endsBefore = p.pts != AV_NOPTS_VALUE && p.duration > 0 && p.pts + p.duration <= target;
     codec_->skip_frame = endsBefore ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
     avcodec_send_packet(codec_.get(), packet_.get());  // a bad packet is skipped; the decoder resynchronises
+    const bool lastNeeded = shown != AV_NOPTS_VALUE && p.pts == shown;
     av_packet_unref(packet_.get());
+    if (lastNeeded) {
+      avcodec_send_packet(codec_.get(), nullptr);
+      draining = true;
+    }
   }
 }
 

@@ -34,6 +34,10 @@ class PacketReader {
   virtual AVRational containerPixelAspect() const = 0;
   // Called before each frame request; sources with blocking reads restart their time limit.
   virtual void beginRequest() {}
+  // The timestamp of the picture shown at `timestamp` (the last one starting at or before it)
+  // when the reader knows every picture's timestamp; AV_NOPTS_VALUE otherwise. Decoding then
+  // stops feeding packets once that picture's packet is in.
+  virtual int64_t shownTimestamp(int64_t /*timestamp*/) const { return AV_NOPTS_VALUE; }
 };
 
 class FrameDecoder final : public FrameSource {
@@ -60,7 +64,7 @@ class FrameDecoder final : public FrameSource {
   using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
 
   FrameDecoder() = default;
-  FramePtr decodeUpTo(int64_t target, bool acceptLate, bool& landedLate);
+  FramePtr decodeUpTo(int64_t target, int64_t shown, bool acceptLate, bool& landedLate);
   void computeDisplaySize(int w, int h, AVRational sar);
   bool convert(const AVFrame& frame, RGBAFrame& out, int fitWidth, int fitHeight);
 

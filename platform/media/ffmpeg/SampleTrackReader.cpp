@@ -31,8 +31,12 @@ AVCodecID codecFor(uint32_t format) {
 class SampleTrackReader final : public PacketReader {
  public:
   explicit SampleTrackReader(const VideoSampleTrack& track) : track_(track) {
-    for (size_t i = 0; i < track_.samples.size(); ++i)
+    presentTimes_.reserve(track_.samples.size());
+    for (size_t i = 0; i < track_.samples.size(); ++i) {
       if (track_.samples[i].sync) syncSamples_.push_back(i);
+      presentTimes_.push_back(track_.samples[i].presentTime);
+    }
+    std::sort(presentTimes_.begin(), presentTimes_.end());
   }
   ~SampleTrackReader() override {
     if (fd_ >= 0) ::close(fd_);
@@ -96,6 +100,11 @@ class SampleTrackReader final : public PacketReader {
     return static_cast<int64_t>(std::clamp<__int128>(t, INT64_MIN, INT64_MAX));
   }
 
+  int64_t shownTimestamp(int64_t timestamp) const override {
+    auto after = std::upper_bound(presentTimes_.begin(), presentTimes_.end(), timestamp);
+    return after == presentTimes_.begin() ? AV_NOPTS_VALUE : *(after - 1);
+  }
+
   AVRational containerPixelAspect() const override {
     if (track_.pixelAspectH == 0 || track_.pixelAspectV == 0) return {0, 1};
     AVRational r;
@@ -117,6 +126,7 @@ class SampleTrackReader final : public PacketReader {
 
   const VideoSampleTrack track_;
   std::vector<size_t> syncSamples_;
+  std::vector<int64_t> presentTimes_;  // sorted
   int fd_ = -1;
   uint64_t fileSize_ = 0;
   size_t next_ = 0;
