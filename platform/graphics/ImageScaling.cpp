@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace platform {
@@ -114,6 +115,32 @@ Image scaledImage(const Image& source, int width, int height) {
   return out;
 }
 
+namespace {
+
+// Source over destination, pixel for pixel: (x0, y0) in the destination takes (sx0, sy0) of the
+// source. Opaque pixels are copied, clear ones leave the destination.
+void drawUnscaled(Image& destination, const Image& source, int x0, int y0, int sx0, int sy0, int countX,
+                  int countY) {
+  for (int j = 0; j < countY; ++j) {
+    uint8_t* d = destination.row(y0 + j) + size_t(x0) * 4;
+    const uint8_t* s = source.row(sy0 + j) + size_t(sx0) * 4;
+    for (int i = 0; i < countX; ++i, d += 4, s += 4) {
+      const int a = s[3];
+      if (a == 255) {
+        std::memcpy(d, s, 4);
+      } else if (a > 0) {
+        const float sa = a / 255.0f, da = d[3] / 255.0f;
+        const float oa = sa + da * (1 - sa), k = da * (1 - sa);
+        for (int c = 0; c < 3; ++c) d[c] = toByte((s[c] * sa + d[c] * k) / oa);
+        d[3] = toByte(oa * 255);
+      }
+    }
+  }
+  if (source.hasAlpha()) destination.setHasAlpha(true);
+}
+
+}  // namespace
+
 void drawImage(Image& destination, const Image& source, const PixelRect& rect) {
   if (source.empty() || destination.empty()) return;
   if (!(rect.width > 0) || !(rect.height > 0) || !std::isfinite(rect.x) || !std::isfinite(rect.y) ||
@@ -125,8 +152,12 @@ void drawImage(Image& destination, const Image& source, const PixelRect& rect) {
   const int x0 = int(std::max(fx0, 0.0)), x1 = int(std::min(fx1, double(destination.width())));
   const int y0 = int(std::max(fy0, 0.0)), y1 = int(std::min(fy1, double(destination.height())));
   if (x0 >= x1 || y0 >= y1) return;
-  const double sx = source.width() / rect.width, sy = source.height() / rect.height;
   const int countX = x1 - x0, countY = y1 - y0;
+  if (rect.width == source.width() && rect.height == source.height() && rect.x == fx0 && rect.y == fy0) {
+    drawUnscaled(destination, source, x0, y0, x0 - int(fx0), y0 - int(fy0), countX, countY);
+    return;
+  }
+  const double sx = source.width() / rect.width, sy = source.height() / rect.height;
   auto buffer = resamplePremultiplied(source, (x0 - rect.x) * sx, sx, countX, (y0 - rect.y) * sy, sy, countY);
   for (int j = 0; j < countY; ++j) {
     uint8_t* d = destination.row(y0 + j) + size_t(x0) * 4;

@@ -92,3 +92,32 @@ TEST(ImageScaling, CompositesTranslucentSourcesOver) {
   EXPECT_EQ(dst.pixel(0, 0).a, 255);
   EXPECT_EQ(dst.pixel(1, 0), kWhite);
 }
+
+TEST(ImageScaling, DrawingAtTheSourceSizeMatchesTheResampledPath) {
+  // Opaque, clear and translucent pixels over a half-transparent destination, clipped on the left.
+  Image src(3, 2, kRed, true);
+  src.setPixel(1, 0, {0, 0, 255, 0});
+  src.setPixel(2, 0, {0, 200, 0, 100});
+  src.setPixel(0, 1, {10, 20, 30, 255});
+  src.setPixel(2, 1, {90, 0, 90, 1});
+  const Image base(4, 4, {255, 255, 255, 128}, true);
+
+  Image whole = base;  // whole-pixel rectangle: pixels copied or composited one to one
+  drawImage(whole, src, {-1, 1, 3, 2});
+  Image nudged = base;  // a hair off the pixel grid: goes through the resampler
+  drawImage(nudged, src, {-1 + 1e-7, 1, 3, 2});
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) {
+      SCOPED_TRACE(testing::Message() << x << "," << y);
+      const auto a = whole.pixel(x, y), b = nudged.pixel(x, y);
+      EXPECT_NEAR(a.r, b.r, 1);
+      EXPECT_NEAR(a.g, b.g, 1);
+      EXPECT_NEAR(a.b, b.b, 1);
+      EXPECT_NEAR(a.a, b.a, 1);
+    }
+  EXPECT_EQ(whole.pixel(0, 1), base.pixel(0, 1));  // clear source pixel
+  EXPECT_EQ(whole.pixel(0, 2), kRed);
+  EXPECT_EQ(whole.pixel(2, 1), base.pixel(2, 1));  // outside the rectangle
+  EXPECT_GT(whole.pixel(1, 1).g, 100);              // translucent green over white
+  EXPECT_GT(whole.pixel(1, 1).a, 128);
+}
