@@ -1,13 +1,13 @@
 #include "quarn/QuarnMotivator.h"
 
+#include "quarn/QuarnVector.h"
+
 void QuarnMotivator::applyImpulse(float x, float y, float z) {
-  linearVelocity_.x += x;
-  linearVelocity_.y += y;
-  linearVelocity_.z += z;
+  const Vector d{x, y, z};
+  vectorAddVector(&linearVelocity_, &d);
 }
 
 void QuarnMotivator::applyAngularImpulse(float x, float y, float z) {
-  angularVelocity_.x += x;
-  angularVelocity_.y += y;
-  angularVelocity_.z += z;
+  const Vector d{x, y, z};
+  vectorAddVector(&angularVelocity_, &d);
 }

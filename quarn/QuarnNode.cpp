@@ -1,5 +1,7 @@
 #include "quarn/QuarnNode.h"
 
+#include "quarn/QuarnVector.h"
+
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -55,33 +57,28 @@ void QuarnNode::eraseNode() {
 }
 
 void QuarnNode::translate(float x, float y, float z) {
-  position_.x += x;
-  position_.y += y;
-  position_.z += z;
+  const Vector d{x, y, z};
+  vectorAddVector(&position_, &d);
 }
 
 void QuarnNode::rotate(float x, float y, float z) {
-  rotation_.x += x;
-  rotation_.y += y;
-  rotation_.z += z;
+  const Vector d{x, y, z};
+  vectorAddVector(&rotation_, &d);
 }
 
 void QuarnNode::inflate(float x, float y, float z) {
-  scale_.x += x;
-  scale_.y += y;
-  scale_.z += z;
+  const Vector d{x, y, z};
+  vectorAddVector(&scale_, &d);
 }
 
 void QuarnNode::applyImpulse(float x, float y, float z) {
-  linearVelocity_.x += x;
-  linearVelocity_.y += y;
-  linearVelocity_.z += z;
+  const Vector d{x, y, z};
+  vectorAddVector(&linearVelocity_, &d);
 }
 
 void QuarnNode::applyAngularImpulse(float x, float y, float z) {
-  angularVelocity_.x += x;
-  angularVelocity_.y += y;
-  angularVelocity_.z += z;
+  const Vector d{x, y, z};
+  vectorAddVector(&angularVelocity_, &d);
 }
 
 void QuarnNode::animate() {

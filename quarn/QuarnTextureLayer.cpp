@@ -57,6 +57,20 @@ const NamedEnum* find(const NamedEnum (&table)[N], const std::string& name) {
   return nullptr;
 }
 
+// Takes the named factor from the table; an unknown name is logged and becomes GL_SRC_ALPHA.
+template <size_t N>
+void setBlendFunc(const NamedEnum (&table)[N], const std::string& func, const char* logLine, std::string& name,
+                  GLenum& value) {
+  if (const NamedEnum* match = find(table, func)) {
+    name = func;
+    value = match->value;
+    return;
+  }
+  platform::log("%s", logLine);
+  value = GL_SRC_ALPHA;
+  name = "GL_SRC_ALPHA";
+}
+
 }  // namespace
 
 const std::vector<std::string>& QuarnTextureLayer::blendModes() {
@@ -93,25 +107,11 @@ void QuarnTextureLayer::setBlendMode(const std::string& mode) {
 }
 
 void QuarnTextureLayer::setSrcBlendFunc(const std::string& func) {
-  if (const NamedEnum* match = find(kSrcBlendFuncs, func)) {
-    srcBlendFunc_ = func;
-    quarnsrcBlendFunc_ = match->value;
-    return;
-  }
-  platform::log("no srcBlendFunc match");
-  quarnsrcBlendFunc_ = GL_SRC_ALPHA;
-  srcBlendFunc_ = "GL_SRC_ALPHA";
+  setBlendFunc(kSrcBlendFuncs, func, "no srcBlendFunc match", srcBlendFunc_, quarnsrcBlendFunc_);
 }
 
 void QuarnTextureLayer::setDstBlendFunc(const std::string& func) {
-  if (const NamedEnum* match = find(kDstBlendFuncs, func)) {
-    dstBlendFunc_ = func;
-    quarndstBlendFunc_ = match->value;
-    return;
-  }
-  platform::log("no dstBlendFunc match");
-  quarndstBlendFunc_ = GL_SRC_ALPHA;
-  dstBlendFunc_ = "GL_SRC_ALPHA";
+  setBlendFunc(kDstBlendFuncs, func, "no dstBlendFunc match", dstBlendFunc_, quarndstBlendFunc_);
 }
 
 void QuarnTextureLayer::bindLayer() {

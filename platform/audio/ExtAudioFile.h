@@ -8,14 +8,11 @@
 #include <memory>
 #include <string>
 
+#include "platform/foundation/FourCharCode.h"
+
 namespace platform {
 
 using OSStatus = int32_t;
-
-constexpr uint32_t fourCharCode(const char (&s)[5]) {
-  return (uint32_t(uint8_t(s[0])) << 24) | (uint32_t(uint8_t(s[1])) << 16) | (uint32_t(uint8_t(s[2])) << 8) |
-         uint32_t(uint8_t(s[3]));
-}
 
 constexpr OSStatus noErr = 0;
 constexpr OSStatus fnfErr = -43;     // no such file

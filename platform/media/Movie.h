@@ -35,14 +35,14 @@ using MoviePtr = std::shared_ptr<Movie>;
 using Track = const TrackDescription*;
 
 // Instantiation property classes and identifiers.
-constexpr OSType kQTPropertyClass_DataLocation = fourCC("dloc");
-constexpr OSType kQTDataLocationPropertyID_CFStringNativePath = fourCC("cfnp");
-constexpr OSType kQTPropertyClass_NewMovieProperty = fourCC("mprp");
-constexpr OSType kQTNewMoviePropertyID_Active = fourCC("actv");
-constexpr OSType kQTPropertyClass_Audio = fourCC("audi");
-constexpr OSType kQTAudioPropertyID_ChannelLayout = fourCC("aucp");
-constexpr OSType kQTPropertyClass_MovieInstantiation = fourCC("mins");
-constexpr OSType kQTMovieInstantiationPropertyID_AsyncOK = fourCC("asok");
+constexpr OSType kQTPropertyClass_DataLocation = fourCharCode("dloc");
+constexpr OSType kQTDataLocationPropertyID_CFStringNativePath = fourCharCode("cfnp");
+constexpr OSType kQTPropertyClass_NewMovieProperty = fourCharCode("mprp");
+constexpr OSType kQTNewMoviePropertyID_Active = fourCharCode("actv");
+constexpr OSType kQTPropertyClass_Audio = fourCharCode("audi");
+constexpr OSType kQTAudioPropertyID_ChannelLayout = fourCharCode("aucp");
+constexpr OSType kQTPropertyClass_MovieInstantiation = fourCharCode("mins");
+constexpr OSType kQTMovieInstantiationPropertyID_AsyncOK = fourCharCode("asok");
 
 // One (class, identifier, size, value) entry; the value is a path string or a flag.
 struct QTNewMoviePropertyElement {
@@ -69,7 +69,7 @@ std::string GetMediaType(Track track);
 
 // --- Tracks, references and samples (MovieTracks.cpp) ---------------------------------------
 
-constexpr OSType kTrackReferenceChapterList = fourCC("chap");
+constexpr OSType kTrackReferenceChapterList = fourCharCode("chap");
 constexpr short nextTimeMediaSample = 1;
 constexpr short nextTimeEdgeOK = 0x4000;
 constexpr int32_t fixed1 = 0x10000;
@@ -103,20 +103,20 @@ using QTPropertyValueType = OSType;
 constexpr QTMetaDataItem kQTMetaDataItemUninitialized = 0;
 constexpr OSType kQTMetaDataStorageFormatWildcard = 0;
 constexpr OSType kQTMetaDataKeyFormatWildcard = 0;
-constexpr OSType kQTMetaDataStorageFormatQuickTime = fourCC("mdta");
-constexpr OSType kQTMetaDataStorageFormatiTunes = fourCC("itms");
-constexpr OSType kQTMetaDataStorageFormatUserData = fourCC("udta");
-constexpr OSType kQTMetaDataKeyFormatQuickTime = fourCC("mdta");
-constexpr OSType kQTMetaDataKeyFormatiTunesShortForm = fourCC("itsk");
-constexpr OSType kQTMetaDataKeyFormatiTunesLongForm = fourCC("itlk");
-constexpr OSType kQTMetaDataKeyFormatUserData = fourCC("udta");
-constexpr QTPropertyClass kPropertyClass_MetaDataItem = fourCC("mdit");
-constexpr QTPropertyID kQTMetaDataItemPropertyID_Key = fourCC("key ");
-constexpr QTPropertyID kQTMetaDataItemPropertyID_Value = fourCC("valu");
-constexpr QTPropertyID kQTMetaDataItemPropertyID_DataType = fourCC("dtyp");
-constexpr QTPropertyID kQTMetaDataItemPropertyID_StorageFormat = fourCC("sfmt");
-constexpr QTPropertyValueType kQTPropertyValueType_Data = fourCC("data");
-constexpr QTPropertyValueType kQTPropertyValueType_UInt32 = fourCC("ui32");
+constexpr OSType kQTMetaDataStorageFormatQuickTime = fourCharCode("mdta");
+constexpr OSType kQTMetaDataStorageFormatiTunes = fourCharCode("itms");
+constexpr OSType kQTMetaDataStorageFormatUserData = fourCharCode("udta");
+constexpr OSType kQTMetaDataKeyFormatQuickTime = fourCharCode("mdta");
+constexpr OSType kQTMetaDataKeyFormatiTunesShortForm = fourCharCode("itsk");
+constexpr OSType kQTMetaDataKeyFormatiTunesLongForm = fourCharCode("itlk");
+constexpr OSType kQTMetaDataKeyFormatUserData = fourCharCode("udta");
+constexpr QTPropertyClass kPropertyClass_MetaDataItem = fourCharCode("mdit");
+constexpr QTPropertyID kQTMetaDataItemPropertyID_Key = fourCharCode("key ");
+constexpr QTPropertyID kQTMetaDataItemPropertyID_Value = fourCharCode("valu");
+constexpr QTPropertyID kQTMetaDataItemPropertyID_DataType = fourCharCode("dtyp");
+constexpr QTPropertyID kQTMetaDataItemPropertyID_StorageFormat = fourCharCode("sfmt");
+constexpr QTPropertyValueType kQTPropertyValueType_Data = fourCharCode("data");
+constexpr QTPropertyValueType kQTPropertyValueType_UInt32 = fourCharCode("ui32");
 constexpr OSStatus kQTMetaDataInvalidItemErr = -2166;
 constexpr OSStatus kQTMetaDataNoMoreItemsErr = -2167;
 constexpr OSStatus kQTPropertyNotSupportedErr = -2195;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/foundation/FourCharCode.h"
+
 namespace platform::media {
 
 using OSStatus = int32_t;
@@ -25,10 +27,7 @@ struct QTTime {
 
 constexpr int32_t kQTTimeIsIndefinite = 1;
 
-constexpr OSType fourCC(const char (&s)[5]) {
-  return (OSType(uint8_t(s[0])) << 24) | (OSType(uint8_t(s[1])) << 16) | (OSType(uint8_t(s[2])) << 8) |
-         OSType(uint8_t(s[3]));
-}
+using platform::fourCharCode;
 std::string fourCCString(OSType code);
 
 // Media types of tracks, as four-character handler codes.

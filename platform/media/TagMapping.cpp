@@ -11,10 +11,10 @@
 namespace platform::media {
 namespace {
 
-constexpr uint32_t kStorageID3 = fourCC("ID32");
-constexpr uint32_t kStorageFFmpeg = fourCC("ffmt");
-constexpr uint32_t kKeyFormatUserData = fourCC("udta");
-constexpr uint32_t kKeyFormatText = fourCC("mdta");
+constexpr uint32_t kStorageID3 = fourCharCode("ID32");
+constexpr uint32_t kStorageFFmpeg = fourCharCode("ffmt");
+constexpr uint32_t kKeyFormatUserData = fourCharCode("udta");
+constexpr uint32_t kKeyFormatText = fourCharCode("mdta");
 
 const std::string kCopyright = "\xA9";  // 0xA9, the first byte of classic text keys
 

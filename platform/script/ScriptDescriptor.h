@@ -6,14 +6,9 @@
 #include <utility>
 #include <vector>
 
+#include "platform/foundation/FourCharCode.h"
+
 namespace platform {
-
-using FourCharCode = uint32_t;
-
-constexpr FourCharCode fourCharCode(const char (&s)[5]) {
-  return (FourCharCode(uint8_t(s[0])) << 24) | (FourCharCode(uint8_t(s[1])) << 16) |
-         (FourCharCode(uint8_t(s[2])) << 8) | FourCharCode(uint8_t(s[3]));
-}
 
 constexpr FourCharCode kTypeNull = fourCharCode("null");
 constexpr FourCharCode kTypeUTF8Text = fourCharCode("utf8");

@@ -150,8 +150,8 @@ TEST(Metadata, UserDataCallsEnumerateTypesAndIndexes) {
   ASSERT_TRUE(ud);
   OSType nam = 0xA96E616D;
   EXPECT_EQ(GetNextUserDataType(ud, 0), nam);
-  EXPECT_EQ(GetNextUserDataType(ud, nam), fourCC("name"));
-  EXPECT_EQ(GetNextUserDataType(ud, fourCC("name")), 0u);
+  EXPECT_EQ(GetNextUserDataType(ud, nam), fourCharCode("name"));
+  EXPECT_EQ(GetNextUserDataType(ud, fourCharCode("name")), 0u);
   EXPECT_EQ(CountUserDataType(ud, nam), 2);
   std::string t;
   ASSERT_EQ(GetUserDataText(ud, &t, nam, 2, 0), noErr);

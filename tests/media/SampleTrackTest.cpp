@@ -31,7 +31,7 @@ int frameNumberOf(const RGBAFrame& f) {
 TEST(SampleTrackLayout, PlainTracksAreLaidOutSampleBySample) {
   auto t = layOut("frames.mp4");
   ASSERT_TRUE(t);
-  EXPECT_EQ(t->format, fourCC("avc1"));
+  EXPECT_EQ(t->format, fourCharCode("avc1"));
   EXPECT_FALSE(t->config.empty());
   EXPECT_EQ(t->config[0], 1);  // avcC configurationVersion
   EXPECT_EQ(t->width, 96);

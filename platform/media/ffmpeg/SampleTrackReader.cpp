@@ -22,9 +22,9 @@ namespace {
 constexpr uint32_t kMaxSampleBytes = 1u << 28;
 
 AVCodecID codecFor(uint32_t format) {
-  if (format == fourCC("avc1") || format == fourCC("avc3")) return AV_CODEC_ID_H264;
-  if (format == fourCC("hvc1") || format == fourCC("hev1")) return AV_CODEC_ID_HEVC;
-  if (format == fourCC("jpeg")) return AV_CODEC_ID_MJPEG;
+  if (format == fourCharCode("avc1") || format == fourCharCode("avc3")) return AV_CODEC_ID_H264;
+  if (format == fourCharCode("hvc1") || format == fourCharCode("hev1")) return AV_CODEC_ID_HEVC;
+  if (format == fourCharCode("jpeg")) return AV_CODEC_ID_MJPEG;
   return AV_CODEC_ID_NONE;
 }
 

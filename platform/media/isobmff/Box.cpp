@@ -20,7 +20,7 @@ std::optional<Box> readBoxHeader(const FileReader& file, uint64_t offset, uint64
   } else if (size == 0) {
     size = limit - offset;
   }
-  if (box.type == fourCC("uuid")) box.headerSize += 16;
+  if (box.type == fourCharCode("uuid")) box.headerSize += 16;
   if (size < box.headerSize || size > limit - offset) return std::nullopt;
   box.size = size;
   return box;

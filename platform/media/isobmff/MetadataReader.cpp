@@ -25,7 +25,7 @@ uint64_t metaChildrenStart(const FileReader& file, const Box& meta) {
   uint8_t h[8];
   if (meta.payloadSize() >= 8 && file.read(meta.payloadOffset(), h, 8)) {
     OSType t = ByteView(h, 8).u32(4);
-    if (t == fourCC("hdlr") || t == fourCC("keys") || t == fourCC("ilst") || t == fourCC("free"))
+    if (t == fourCharCode("hdlr") || t == fourCharCode("keys") || t == fourCharCode("ilst") || t == fourCharCode("free"))
       return meta.payloadOffset();
   }
   return meta.payloadOffset() + 4;
@@ -64,18 +64,18 @@ void readItemList(const FileReader& file, const Box& ilst, const std::vector<Key
       base.key = bytesOf(item.type);
     }
     std::vector<Box> children = childBoxes(file, item);
-    if (item.type == fourCC("----")) {
+    if (item.type == fourCharCode("----")) {
       // Free-form item: its key is the "name" box's text.
       for (const Box& c : children) {
         std::vector<uint8_t> p;
-        if (c.type == fourCC("name") && readWhole(file, c, p) && p.size() >= 4) {
+        if (c.type == fourCharCode("name") && readWhole(file, c, p) && p.size() >= 4) {
           base.keyFormat = kKeyFormatLong;
           base.key.assign(p.begin() + 4, p.end());
         }
       }
     }
     for (const Box& c : children) {
-      if (c.type != fourCC("data")) continue;
+      if (c.type != fourCharCode("data")) continue;
       std::vector<uint8_t> p;
       if (!readWhole(file, c, p) || p.size() < 8) continue;
       ByteView v(p);
@@ -94,9 +94,9 @@ void readMeta(const FileReader& file, const Box& meta, MovieDescription& out) {
   std::vector<Box> children = childBoxes(file, begin, meta.end());
   std::vector<Key> keys;
   for (const Box& c : children)
-    if (c.type == fourCC("keys")) keys = readKeys(file, c);
+    if (c.type == fourCharCode("keys")) keys = readKeys(file, c);
   for (const Box& c : children)
-    if (c.type == fourCC("ilst")) readItemList(file, c, keys, out);
+    if (c.type == fourCharCode("ilst")) readItemList(file, c, keys, out);
 }
 
 void readClassicEntry(const FileReader& file, const Box& box, MovieDescription& out) {
@@ -134,12 +134,12 @@ bool isMacLanguageCode(uint16_t language) { return language < 0x400; }
 
 void readMovieMetadata(const FileReader& file, const Box& moov, MovieDescription& out) {
   for (const Box& child : childBoxes(file, moov)) {
-    if (child.type == fourCC("udta")) {
+    if (child.type == fourCharCode("udta")) {
       for (const Box& entry : childBoxes(file, child)) {
-        if (entry.type == fourCC("meta")) readMeta(file, entry, out);
+        if (entry.type == fourCharCode("meta")) readMeta(file, entry, out);
         readClassicEntry(file, entry, out);
       }
-    } else if (child.type == fourCC("meta")) {
+    } else if (child.type == fourCharCode("meta")) {
       readMeta(file, child, out);
     }
   }

@@ -7,12 +7,12 @@
 namespace platform::media::isobmff {
 
 // Storage and key formats of the items delivered.
-constexpr OSType kStorageItemList = fourCC("itms");
-constexpr OSType kStorageKeyed = fourCC("mdta");
-constexpr OSType kStorageUserData = fourCC("udta");
-constexpr OSType kKeyFormatShort = fourCC("itsk");
-constexpr OSType kKeyFormatLong = fourCC("itlk");
-constexpr OSType kKeyFormatUserData = fourCC("udta");
+constexpr OSType kStorageItemList = fourCharCode("itms");
+constexpr OSType kStorageKeyed = fourCharCode("mdta");
+constexpr OSType kStorageUserData = fourCharCode("udta");
+constexpr OSType kKeyFormatShort = fourCharCode("itsk");
+constexpr OSType kKeyFormatLong = fourCharCode("itlk");
+constexpr OSType kKeyFormatUserData = fourCharCode("udta");
 
 // Appends the items and user data entries found under `moov` (in container order) to `out`.
 void readMovieMetadata(const FileReader& file, const Box& moov, MovieDescription& out);

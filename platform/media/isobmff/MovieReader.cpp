@@ -21,17 +21,17 @@ int64_t clampDuration(uint64_t d) {
 }
 
 bool isTopLevelType(OSType t) {
-  static constexpr std::array<OSType, 11> kTypes = {fourCC("ftyp"), fourCC("moov"), fourCC("mdat"), fourCC("free"),
-                                                    fourCC("skip"), fourCC("wide"), fourCC("pnot"), fourCC("uuid"),
-                                                    fourCC("pdin"), fourCC("styp"), fourCC("PICT")};
+  static constexpr std::array<OSType, 11> kTypes = {fourCharCode("ftyp"), fourCharCode("moov"), fourCharCode("mdat"), fourCharCode("free"),
+                                                    fourCharCode("skip"), fourCharCode("wide"), fourCharCode("pnot"), fourCharCode("uuid"),
+                                                    fourCharCode("pdin"), fourCharCode("styp"), fourCharCode("PICT")};
   return std::find(kTypes.begin(), kTypes.end(), t) != kTypes.end();
 }
 
 bool isImageBrand(OSType brand) {
-  static constexpr std::array<OSType, 10> kImageBrands = {fourCC("heic"), fourCC("heix"), fourCC("heim"),
-                                                          fourCC("heis"), fourCC("mif1"), fourCC("msf1"),
-                                                          fourCC("avif"), fourCC("avis"), fourCC("jpx "),
-                                                          fourCC("crx ")};
+  static constexpr std::array<OSType, 10> kImageBrands = {fourCharCode("heic"), fourCharCode("heix"), fourCharCode("heim"),
+                                                          fourCharCode("heis"), fourCharCode("mif1"), fourCharCode("msf1"),
+                                                          fourCharCode("avif"), fourCharCode("avis"), fourCharCode("jpx "),
+                                                          fourCharCode("crx ")};
   return std::find(kImageBrands.begin(), kImageBrands.end(), brand) != kImageBrands.end();
 }
 
@@ -52,7 +52,7 @@ std::vector<Box> topLevelBoxes(const FileReader& file) {
       cut.headerSize = 8;
       uint32_t size32 = v.u32(0);
       if (size32 != 1 && size32 < 8) break;
-      if (!isTopLevelType(cut.type) && cut.type != fourCC("meta")) break;
+      if (!isTopLevelType(cut.type) && cut.type != fourCharCode("meta")) break;
       cut.size = file.size() - pos;
       out.push_back(cut);
       break;
@@ -141,16 +141,16 @@ void readSampleFormat(const FileReader& file, const Box& stsd, TrackDescription&
 
 TrackDescription readTrack(const FileReader& file, const Box& trak, std::optional<Box>& stbl) {
   TrackDescription t;
-  if (auto tkhd = firstChild(file, trak, fourCC("tkhd"))) readTrackHeader(file, *tkhd, t);
-  if (auto tref = firstChild(file, trak, fourCC("tref"))) t.chapterTrackIDs = readChapterReferences(file, *tref);
-  if (auto elst = findPath(file, trak, {fourCC("edts"), fourCC("elst")}))
+  if (auto tkhd = firstChild(file, trak, fourCharCode("tkhd"))) readTrackHeader(file, *tkhd, t);
+  if (auto tref = firstChild(file, trak, fourCharCode("tref"))) t.chapterTrackIDs = readChapterReferences(file, *tref);
+  if (auto elst = findPath(file, trak, {fourCharCode("edts"), fourCharCode("elst")}))
     t.hasEditList = readEditList(file, *elst, t.edits);
-  if (auto mdia = firstChild(file, trak, fourCC("mdia"))) {
-    if (auto mdhd = firstChild(file, *mdia, fourCC("mdhd"))) readMediaHeader(file, *mdhd, t);
-    if (auto hdlr = firstChild(file, *mdia, fourCC("hdlr"))) readHandler(file, *hdlr, t);
-    stbl = findPath(file, *mdia, {fourCC("minf"), fourCC("stbl")});
+  if (auto mdia = firstChild(file, trak, fourCharCode("mdia"))) {
+    if (auto mdhd = firstChild(file, *mdia, fourCharCode("mdhd"))) readMediaHeader(file, *mdhd, t);
+    if (auto hdlr = firstChild(file, *mdia, fourCharCode("hdlr"))) readHandler(file, *hdlr, t);
+    stbl = findPath(file, *mdia, {fourCharCode("minf"), fourCharCode("stbl")});
     if (stbl) {
-      if (auto stsd = firstChild(file, *stbl, fourCC("stsd"))) readSampleFormat(file, *stsd, t);
+      if (auto stsd = firstChild(file, *stbl, fourCharCode("stsd"))) readSampleFormat(file, *stsd, t);
     }
   }
   return t;
@@ -165,7 +165,7 @@ Sniff sniffFile(const FileReader& file) {
   uint32_t size = v.u32(0);
   OSType type = v.u32(4);
   if (!isTopLevelType(type) || (size != 0 && size != 1 && size < 8)) return Sniff::NotIsoBmff;
-  if (type == fourCC("ftyp")) {
+  if (type == fourCharCode("ftyp")) {
     if (size < 12 || !v.has(8, 4)) return Sniff::NotIsoBmff;
     if (isImageBrand(v.u32(8))) return Sniff::Image;
   }
@@ -174,7 +174,7 @@ Sniff sniffFile(const FileReader& file) {
 
 std::optional<Box> findMovieBox(const FileReader& file) {
   for (const Box& box : topLevelBoxes(file))
-    if (box.type == fourCC("moov")) return box;
+    if (box.type == fourCharCode("moov")) return box;
   return std::nullopt;
 }
 
@@ -184,20 +184,20 @@ OSStatus readMovie(const FileReader& file, MovieDescription& out) {
   out.formatName = "qt  ";
   std::optional<Box> moov;
   for (const Box& box : topLevelBoxes(file)) {
-    if (box.type == fourCC("ftyp")) {
+    if (box.type == fourCharCode("ftyp")) {
       uint8_t brand[4];
       if (box.payloadSize() >= 4 && file.read(box.payloadOffset(), brand, 4))
         out.formatName = fourCCString(ByteView(brand, 4).u32(0));
-    } else if (box.type == fourCC("moov") && !moov) {
+    } else if (box.type == fourCharCode("moov") && !moov) {
       moov = box;
     }
   }
   if (!moov) return invalidMovie;
-  auto mvhd = firstChild(file, *moov, fourCC("mvhd"));
+  auto mvhd = firstChild(file, *moov, fourCharCode("mvhd"));
   if (!mvhd || !readMovieHeader(file, *mvhd, out)) return invalidMovie;
   std::vector<std::optional<Box>> sampleTables;
   for (const Box& child : childBoxes(file, *moov)) {
-    if (child.type != fourCC("trak")) continue;
+    if (child.type != fourCharCode("trak")) continue;
     std::optional<Box> stbl;
     out.tracks.push_back(readTrack(file, child, stbl));
     out.tracks.back().movieTimeScale = out.timeScale;

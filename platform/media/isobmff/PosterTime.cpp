@@ -7,8 +7,8 @@ namespace platform::media::isobmff {
 
 std::optional<int64_t> readPosterTime(const FileReader& file) {
   for (const Box& top : childBoxes(file, 0, file.size())) {
-    if (top.type != fourCC("moov")) continue;
-    auto mvhd = firstChild(file, top, fourCC("mvhd"));
+    if (top.type != fourCharCode("moov")) continue;
+    auto mvhd = firstChild(file, top, fourCharCode("mvhd"));
     if (!mvhd) return std::nullopt;
     std::vector<uint8_t> p;
     if (!readPayload(file, *mvhd, p, 4096)) return std::nullopt;

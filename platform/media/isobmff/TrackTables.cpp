@@ -18,7 +18,7 @@ uint32_t boundedCount(const ByteView& v, size_t countOffset, size_t entrySize) {
 
 std::vector<uint32_t> readChapterReferences(const FileReader& file, const Box& tref) {
   std::vector<uint32_t> ids;
-  auto chap = firstChild(file, tref, fourCC("chap"));
+  auto chap = firstChild(file, tref, fourCharCode("chap"));
   std::vector<uint8_t> p;
   if (!chap || !readWhole(file, *chap, p)) return ids;
   ByteView v(p);
@@ -58,21 +58,21 @@ std::shared_ptr<const SampleTable> readSampleTable(const FileReader& file, const
   bool haveTiming = false;
   for (const Box& b : childBoxes(file, stbl)) {
     std::vector<uint8_t> p;
-    if (b.type == fourCC("stts")) {
+    if (b.type == fourCharCode("stts")) {
       if (!readWhole(file, b, p)) continue;
       ByteView v(p);
       uint32_t n = boundedCount(v, 4, 8);
       table->timeToSample.reserve(n);
       for (uint32_t i = 0; i < n; ++i) table->timeToSample.push_back({v.u32(8 + 8 * size_t(i)), v.u32(12 + 8 * size_t(i))});
       haveTiming = true;
-    } else if (b.type == fourCC("stsc")) {
+    } else if (b.type == fourCharCode("stsc")) {
       if (!readWhole(file, b, p)) continue;
       ByteView v(p);
       uint32_t n = boundedCount(v, 4, 12);
       table->sampleToChunk.reserve(n);
       for (uint32_t i = 0; i < n; ++i)
         table->sampleToChunk.push_back({v.u32(8 + 12 * size_t(i)), v.u32(12 + 12 * size_t(i))});
-    } else if (b.type == fourCC("stsz")) {
+    } else if (b.type == fourCharCode("stsz")) {
       if (!readWhole(file, b, p)) continue;
       ByteView v(p);
       table->constantSize = v.u32(4);
@@ -84,7 +84,7 @@ std::shared_ptr<const SampleTable> readSampleTable(const FileReader& file, const
         table->sizes.reserve(n);
         for (uint32_t i = 0; i < n; ++i) table->sizes.push_back(v.u32(12 + 4 * size_t(i)));
       }
-    } else if (b.type == fourCC("stz2")) {
+    } else if (b.type == fourCharCode("stz2")) {
       if (!readWhole(file, b, p)) continue;
       ByteView v(p);
       uint8_t field = v.u8(7);
@@ -102,7 +102,7 @@ std::shared_ptr<const SampleTable> readSampleTable(const FileReader& file, const
         else s = (i % 2 == 0) ? (v.u8(12 + i / 2) >> 4) : (v.u8(12 + i / 2) & 0x0f);
         table->sizes.push_back(s);
       }
-    } else if (b.type == fourCC("ctts")) {
+    } else if (b.type == fourCharCode("ctts")) {
       if (!readWhole(file, b, p)) continue;
       ByteView v(p);
       uint32_t n = boundedCount(v, 4, 8);
@@ -111,17 +111,17 @@ std::shared_ptr<const SampleTable> readSampleTable(const FileReader& file, const
       // read the same below 2^31.
       for (uint32_t i = 0; i < n; ++i)
         table->compositionOffsets.push_back({v.u32(8 + 8 * size_t(i)), static_cast<int32_t>(v.u32(12 + 8 * size_t(i)))});
-    } else if (b.type == fourCC("stss")) {
+    } else if (b.type == fourCharCode("stss")) {
       if (!readWhole(file, b, p)) continue;
       ByteView v(p);
       uint32_t n = boundedCount(v, 4, 4);
       table->hasSyncTable = true;
       table->syncSamples.reserve(n);
       for (uint32_t i = 0; i < n; ++i) table->syncSamples.push_back(v.u32(8 + 4 * size_t(i)));
-    } else if (b.type == fourCC("stco") || b.type == fourCC("co64")) {
+    } else if (b.type == fourCharCode("stco") || b.type == fourCharCode("co64")) {
       if (!readWhole(file, b, p)) continue;
       ByteView v(p);
-      bool wide = b.type == fourCC("co64");
+      bool wide = b.type == fourCharCode("co64");
       uint32_t n = boundedCount(v, 4, wide ? 8 : 4);
       table->chunkOffsets.clear();
       table->chunkOffsets.reserve(n);

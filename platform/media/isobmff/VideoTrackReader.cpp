@@ -15,21 +15,21 @@ constexpr size_t kMaxDescriptionBytes = 1 << 20;
 constexpr size_t kVisualEntryChildren = 86;  // sample entry header and visual fields
 
 bool isSupportedFormat(uint32_t format) {
-  for (OSType f : {fourCC("avc1"), fourCC("avc3"), fourCC("hvc1"), fourCC("hev1"), fourCC("jpeg")})
+  for (OSType f : {fourCharCode("avc1"), fourCharCode("avc3"), fourCharCode("hvc1"), fourCharCode("hev1"), fourCharCode("jpeg")})
     if (format == f) return true;
   return false;
 }
 
 // Formats whose parameter sets travel only in the configuration record.
 uint32_t requiredConfig(uint32_t format) {
-  if (format == fourCC("avc1")) return fourCC("avcC");
-  if (format == fourCC("hvc1")) return fourCC("hvcC");
+  if (format == fourCharCode("avc1")) return fourCharCode("avcC");
+  if (format == fourCharCode("hvc1")) return fourCharCode("hvcC");
   return 0;
 }
 
 uint32_t configType(uint32_t format) {
-  if (format == fourCC("avc1") || format == fourCC("avc3")) return fourCC("avcC");
-  if (format == fourCC("hvc1") || format == fourCC("hev1")) return fourCC("hvcC");
+  if (format == fourCharCode("avc1") || format == fourCharCode("avc3")) return fourCharCode("avcC");
+  if (format == fourCharCode("hvc1") || format == fourCharCode("hev1")) return fourCharCode("hvcC");
   return 0;
 }
 
@@ -75,7 +75,7 @@ bool readDescription(const FileReader& file, const Box& stsd, VideoSampleTrack& 
     if (size < 8 || size > end - pos) break;
     if (type == configType(t.format)) {
       t.config.assign(p.begin() + long(pos + 8), p.begin() + long(pos + size));
-    } else if (type == fourCC("pasp") && size >= 16) {
+    } else if (type == fourCharCode("pasp") && size >= 16) {
       const uint32_t h = v.u32(pos + 8), vs = v.u32(pos + 12);
       if (h > 0 && vs > 0) t.pixelAspectH = h, t.pixelAspectV = vs;
     }
@@ -138,9 +138,9 @@ bool layOutSamples(const SampleTable& table, uint64_t fileSize, VideoSampleTrack
 
 std::optional<VideoSampleTrack> readVideoSampleTrack(const FileReader& file) {
   auto moov = findMovieBox(file);
-  if (!moov || firstChild(file, *moov, fourCC("mvex"))) return std::nullopt;
+  if (!moov || firstChild(file, *moov, fourCharCode("mvex"))) return std::nullopt;
   int32_t movieTimeScale = 0;
-  if (auto mvhd = firstChild(file, *moov, fourCC("mvhd"))) {
+  if (auto mvhd = firstChild(file, *moov, fourCharCode("mvhd"))) {
     std::vector<uint8_t> p;
     if (readPayload(file, *mvhd, p, 4096)) {
       ByteView v(p);
@@ -151,14 +151,14 @@ std::optional<VideoSampleTrack> readVideoSampleTrack(const FileReader& file) {
 
   std::optional<Candidate> best;
   for (const Box& trak : childBoxes(file, *moov)) {
-    if (trak.type != fourCC("trak")) continue;
-    auto hdlr = findPath(file, trak, {fourCC("mdia"), fourCC("hdlr")});
+    if (trak.type != fourCharCode("trak")) continue;
+    auto hdlr = findPath(file, trak, {fourCharCode("mdia"), fourCharCode("hdlr")});
     std::vector<uint8_t> h;
     if (!hdlr || hdlr->payloadSize() < 12 || !file.readBytes(hdlr->payloadOffset(), 12, h) ||
-        ByteView(h).u32(8) != fourCC("vide"))
+        ByteView(h).u32(8) != fourCharCode("vide"))
       continue;
-    auto stbl = findPath(file, trak, {fourCC("mdia"), fourCC("minf"), fourCC("stbl")});
-    auto stsd = stbl ? firstChild(file, *stbl, fourCC("stsd")) : std::nullopt;
+    auto stbl = findPath(file, trak, {fourCharCode("mdia"), fourCharCode("minf"), fourCharCode("stbl")});
+    auto stsd = stbl ? firstChild(file, *stbl, fourCharCode("stsd")) : std::nullopt;
     if (!stsd) continue;
     Candidate c{VideoSampleTrack{}, *stbl, *stsd, {}, false, 0};
     if (!readDescription(file, *stsd, c.track)) {
@@ -167,15 +167,15 @@ std::optional<VideoSampleTrack> readVideoSampleTrack(const FileReader& file) {
     }
     c.area = int64_t(c.track.width) * c.track.height;
     if (best && c.area <= best->area) continue;
-    if (auto tkhd = firstChild(file, trak, fourCC("tkhd"))) readTrackMatrix(file, *tkhd, c.track);
-    if (auto mdhd = findPath(file, trak, {fourCC("mdia"), fourCC("mdhd")})) {
+    if (auto tkhd = firstChild(file, trak, fourCharCode("tkhd"))) readTrackMatrix(file, *tkhd, c.track);
+    if (auto mdhd = findPath(file, trak, {fourCharCode("mdia"), fourCharCode("mdhd")})) {
       std::vector<uint8_t> p;
       if (readPayload(file, *mdhd, p, 4096)) {
         ByteView v(p);
         c.track.mediaTimeScale = v.u8(0) == 1 ? v.u32(20) : v.u32(12);
       }
     }
-    if (auto elst = findPath(file, trak, {fourCC("edts"), fourCC("elst")})) {
+    if (auto elst = findPath(file, trak, {fourCharCode("edts"), fourCharCode("elst")})) {
       c.hasEdits = readEditList(file, *elst, c.edits);
       if (!c.hasEdits) return std::nullopt;
     }
