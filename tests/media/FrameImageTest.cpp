@@ -1,7 +1,6 @@
 // Frames, natural size, load states and the playback clock of movie objects.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 
 #include "XMHQTFileInvestigator.h"
@@ -13,6 +12,7 @@
 using namespace platform::media;
 using platform::graphics::Image;
 using testsupport::fixture;
+using testsupport::runMainLoopUntil;
 
 namespace {
 
@@ -30,14 +30,6 @@ QTMoviePtr openMovie(const std::string& name, bool async = false) {
   MoviePtr movie;
   if (NewMovieFromProperties(3, props, 0, nullptr, &movie) != noErr) return nullptr;
   return QTMovie::movieWithQuickTimeMovie(movie, true, nullptr);
-}
-
-template <class Pred>
-bool runMainLoopUntil(Pred done, double seconds = 20) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (!done() && std::chrono::steady_clock::now() < end)
-    platform::RunLoop::mainRunLoop().runMode(platform::RunLoop::kDefaultRunLoopMode, 0.05, false);
-  return done();
 }
 
 }  // namespace

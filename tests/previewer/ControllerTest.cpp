@@ -2,8 +2,6 @@
 // position and volume, window rules, open-file requests and user defaults.
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/UserDefaults.h"
@@ -13,17 +11,10 @@
 using namespace platform::appkit;
 using namespace platform::media;
 using testsupport::fixture;
+using testsupport::runMainLoopUntil;
 using testsupport::LogCapture;
 
 namespace {
-
-template <class Pred>
-bool runMainLoopUntil(Pred done, double seconds = 20) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (!done() && std::chrono::steady_clock::now() < end)
-    platform::RunLoop::mainRunLoop().runMode(platform::RunLoop::kDefaultRunLoopMode, 0.05, false);
-  return done();
-}
 
 class Controller : public ::testing::Test {
  protected:

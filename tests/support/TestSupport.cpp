@@ -17,12 +17,20 @@
 #include <unistd.h>
 
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
 
 extern char** environ;
 
 namespace testsupport {
 
 std::string fixture(const std::string& name) { return std::string(MT_FIXTURES_DIR) + "/" + name; }
+
+bool runMainLoopUntil(const std::function<bool()>& done, double seconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!done() && std::chrono::steady_clock::now() < end)
+    platform::RunLoop::mainRunLoop().runMode(platform::RunLoop::kDefaultRunLoopMode, 0.05, false);
+  return done();
+}
 
 std::string corpusDir() {
   std::error_code ec;

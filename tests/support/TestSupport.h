@@ -1,5 +1,6 @@
 #pragma once
 // Shared helpers for the test suites: fixture paths, temporary folders, running tools, log capture.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,9 @@ std::string fixture(const std::string& name);
 std::string corpusDir();
 // A built executable or module in the build's bin folder.
 std::string binPath(const std::string& name);
+
+// Runs the main run loop in its default mode until `done` holds or `seconds` pass; returns done().
+bool runMainLoopUntil(const std::function<bool()>& done, double seconds = 20);
 
 // A fresh folder under /tmp, removed with its contents when the object goes away.
 class TempDir {
