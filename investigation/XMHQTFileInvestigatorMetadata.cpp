@@ -104,18 +104,18 @@ std::optional<std::string> XMHQTFileInvestigator::formattedMetaDataValue(uint32_
                                                                         size_t count) {
   if (count > 0 && !bytes) return std::nullopt;
   switch (dataType) {
-    case 0:
-    case 12:
-    case 13:
-    case 14:
-    case 27:
+    case kQTMetaDataTypeBinary:
+    case kQTMetaDataTypeGIFImage:
+    case kQTMetaDataTypeJPEGImage:
+    case kQTMetaDataTypePNGImage:
+    case kQTMetaDataTypeBMPImage:
       return hexBytes(bytes, count);
-    case 1: {
+    case kQTMetaDataTypeUTF8: {
       std::string text(reinterpret_cast<const char*>(bytes), cStringLength(bytes, count));
       if (!platform::isValidUtf8(text)) return std::nullopt;
       return text;
     }
-    case 2: {
+    case kQTMetaDataTypeUTF16BE: {
       // UTF-16 big-endian, no byte-order mark handling; ends at a zero code unit, which a
       // property list can't carry.
       size_t units = count / 2;
@@ -123,10 +123,10 @@ std::optional<std::string> XMHQTFileInvestigator::formattedMetaDataValue(uint32_
       while (n < units && (bytes[2 * n] | bytes[2 * n + 1]) != 0) ++n;
       return utf16ToUtf8(bytes, 2 * n, true);
     }
-    case 3:
+    case kQTMetaDataTypeMacEncodedText:
       return macRomanToUtf8(bytes, cStringLength(bytes, count));
-    case 21:
-    case 22: {
+    case kQTMetaDataTypeSignedIntegerBE:
+    case kQTMetaDataTypeUnsignedIntegerBE: {
       if (count == 0) return std::nullopt;
       unsigned long long value = 0;
       for (size_t i = count > 8 ? count - 8 : 0; i < count; ++i) value = (value << 8) | bytes[i];
@@ -135,7 +135,7 @@ std::optional<std::string> XMHQTFileInvestigator::formattedMetaDataValue(uint32_
       std::snprintf(buf, sizeof buf, "%#.*llx", precision, value);
       return std::string(buf);
     }
-    case 23: {
+    case kQTMetaDataTypeFloat32BE: {
       if (count < 4) return std::nullopt;
       uint32_t bits = (uint32_t(bytes[0]) << 24) | (uint32_t(bytes[1]) << 16) | (uint32_t(bytes[2]) << 8) | bytes[3];
       float f;
@@ -144,7 +144,7 @@ std::optional<std::string> XMHQTFileInvestigator::formattedMetaDataValue(uint32_
       std::snprintf(buf, sizeof buf, "%f", static_cast<double>(f));
       return std::string(buf);
     }
-    case 24: {
+    case kQTMetaDataTypeFloat64BE: {
       if (count < 8) return std::nullopt;
       uint64_t bits = 0;
       for (size_t i = 0; i < 8; ++i) bits = (bits << 8) | bytes[i];

@@ -9,12 +9,10 @@
 #include <string>
 
 #include "platform/foundation/FourCharCode.h"
+#include "platform/foundation/OSStatus.h"
 
 namespace platform {
 
-using OSStatus = int32_t;
-
-constexpr OSStatus noErr = 0;
 constexpr OSStatus fnfErr = -43;     // no such file
 constexpr OSStatus permErr = -54;    // no read permission
 constexpr OSStatus kAudioFileUnspecifiedError = OSStatus(fourCharCode("wht?"));

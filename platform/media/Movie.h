@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "platform/media/MovieDescription.h"
+#include "platform/media/MediaErrors.h"
+#include "platform/media/MediaTypes.h"
 #include "platform/media/QTTime.h"
 
 namespace platform::media {
@@ -114,6 +116,22 @@ constexpr QTPropertyClass kPropertyClass_MetaDataItem = fourCharCode("mdit");
 constexpr QTPropertyID kQTMetaDataItemPropertyID_Key = fourCharCode("key ");
 constexpr QTPropertyID kQTMetaDataItemPropertyID_Value = fourCharCode("valu");
 constexpr QTPropertyID kQTMetaDataItemPropertyID_DataType = fourCharCode("dtyp");
+
+// Well-known data types of metadata item values.
+enum : uint32_t {
+  kQTMetaDataTypeBinary = 0,
+  kQTMetaDataTypeUTF8 = 1,
+  kQTMetaDataTypeUTF16BE = 2,
+  kQTMetaDataTypeMacEncodedText = 3,
+  kQTMetaDataTypeGIFImage = 12,
+  kQTMetaDataTypeJPEGImage = 13,
+  kQTMetaDataTypePNGImage = 14,
+  kQTMetaDataTypeSignedIntegerBE = 21,
+  kQTMetaDataTypeUnsignedIntegerBE = 22,
+  kQTMetaDataTypeFloat32BE = 23,
+  kQTMetaDataTypeFloat64BE = 24,
+  kQTMetaDataTypeBMPImage = 27,
+};
 constexpr QTPropertyID kQTMetaDataItemPropertyID_StorageFormat = fourCharCode("sfmt");
 constexpr QTPropertyValueType kQTPropertyValueType_Data = fourCharCode("data");
 constexpr QTPropertyValueType kQTPropertyValueType_UInt32 = fourCharCode("ui32");

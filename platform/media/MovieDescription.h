@@ -89,7 +89,7 @@ struct ChapterDescription {
 
 struct TrackDescription {
   uint32_t trackID = 0;
-  std::string mediaType;     // "vide", "soun", "text", ... (see QTTime.h)
+  std::string mediaType;     // "vide", "soun", "text", ... (see MediaTypes.h)
   bool enabled = true;
   int64_t duration = 0;      // in the movie's time scale
   uint32_t mediaTimeScale = 0;

@@ -41,7 +41,7 @@ struct QTFrameImageAttributes {
   QTSize size;  // the box the picture will be drawn in; none by default
 };
 
-// Media types that show pictures, beyond QTTime.h's list.
+// Media types that show pictures, beyond MediaTypes.h's list.
 inline const std::string QTMediaTypeFlash = "flsh";
 inline const std::string QTMediaTypeMovie = "moov";
 inline const std::string QTMediaType3D = "qd3d";

@@ -19,7 +19,8 @@
 // FFmpeg chapters become a disabled text track of one sample per chapter (16-bit length, UTF-8
 // title), referenced by "chap" from the first enabled track.
 #include "platform/media/MovieDescription.h"
-#include "platform/media/QTTime.h"
+#include "platform/media/MediaErrors.h"
+#include "platform/media/MediaTypes.h"
 #include "platform/media/id3/Id3Reader.h"
 
 namespace platform::media {

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "platform/media/MovieDescription.h"
+#include "platform/media/MediaErrors.h"
+#include "platform/media/MediaTypes.h"
 #include "platform/media/QTTime.h"
 #include "platform/media/VideoSampleTrack.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "FileReader.h"
-#include "platform/media/QTTime.h"
+#include "platform/media/MediaTypes.h"
 
 namespace platform::media::isobmff {
 

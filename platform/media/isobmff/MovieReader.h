@@ -6,7 +6,7 @@
 #include "Box.h"
 #include "FileReader.h"
 #include "platform/media/MovieDescription.h"
-#include "platform/media/QTTime.h"
+#include "platform/media/MediaErrors.h"
 
 namespace platform::media::isobmff {
 
