@@ -7,6 +7,7 @@
 #include <set>
 
 #include "Box.h"
+#include "FragmentReader.h"
 #include "MetadataReader.h"
 #include "TrackTables.h"
 
@@ -238,6 +239,7 @@ OSStatus readMovie(const FileReader& file, MovieDescription& out) {
     if (chapterIDs.count(target.trackID) && sampleTables[i] && !target.samples)
       target.samples = readSampleTable(file, *sampleTables[i]);
   }
+  applyFragmentDurations(file, *moov, topLevel, out);
   readMovieMetadata(file, *moov, out);
   return noErr;
 }
