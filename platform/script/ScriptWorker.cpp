@@ -58,8 +58,9 @@ bool readFully(int fd, void* out, size_t length) {
   return true;
 }
 
-// The answer as far as it has arrived: nullopt until it is complete.
-std::optional<ScriptOutcome> parseAnswer(const std::string& a) {
+// The answer as far as it has arrived: nullopt until it is complete. A complete result takes
+// the bytes over from `a` rather than copying them (they may be hundreds of MB).
+std::optional<ScriptOutcome> parseAnswer(std::string& a) {
   if (a.empty()) return std::nullopt;
   size_t pos = 1;
   auto take = [&](void* out, size_t n) {
@@ -86,7 +87,9 @@ std::optional<ScriptOutcome> parseAnswer(const std::string& a) {
       if (!take(&raw, 1) || !take(&n, sizeof n) || a.size() - pos < n) return std::nullopt;
       o.kind = ScriptOutcome::Kind::Result;
       o.rawData = raw != 0;
-      o.bytes.assign(a, pos, static_cast<size_t>(n));
+      a.resize(pos + static_cast<size_t>(n));
+      a.erase(0, pos);
+      o.bytes = std::move(a);
       return o;
     }
     case ScriptOutcome::Kind::Error:
@@ -131,6 +134,10 @@ void limitProcessorTime(double seconds) {
   close_range(kChildSocket + 1, ~0U, 0);
   struct rlimit none = {0, 0};
   setrlimit(RLIMIT_CORE, &none);
+  // A crash ends the child by its signal, whatever handlers the parent had installed (a
+  // sanitizer's, for one), so that the parent can name it.
+  for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGTRAP, SIGSYS, SIGXCPU, SIGXFSZ, SIGPIPE})
+    signal(sig, SIG_DFL);
   if (limits.addressSpaceBytes > 0) {
     struct rlimit as = {limits.addressSpaceBytes, limits.addressSpaceBytes};
     setrlimit(RLIMIT_AS, &as);
