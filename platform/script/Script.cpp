@@ -178,7 +178,8 @@ std::string briefMessage(const std::string& message, const std::string& name) {
 
 ScriptOutcome errorFromStack(lua_State* L, Script::State* s, int status) {
   if (s->memoryHit || status == LUA_ERRMEM) {
-    std::string m = memoryLimitMessage(s);
+    // Past the budget, or refused by the system (the child's address-space limit) short of it.
+    std::string m = s->memoryHit ? memoryLimitMessage(s) : "script stopped: not enough memory";
     return ScriptOutcome::error(kScriptOutOfMemory, m, m);
   }
   if (s->limitHit) {
