@@ -9,8 +9,23 @@
 
 namespace {
 
-std::string statusText(const char* what, platform::OSStatus status) {
-  return std::string(what) + " (status " + std::to_string(int(status)) + ", '" + platform::statusChars(status) + "')";
+// What went wrong, in words where the status is one a user can act on.
+std::string statusText(const std::string& what, platform::OSStatus status) {
+  switch (status) {
+    case platform::fnfErr: return what + ": no such file";
+    case platform::permErr: return what + ": no permission to read it";
+    case platform::kAudioFileUnsupportedFileTypeError: return what + ": not a kind of audio file this program reads";
+    case platform::kAudioFileInvalidFileError: return what + ": the file is damaged";
+    default: break;
+  }
+  // Four-character codes read as their characters, most significant first ('typ?').
+  std::string code;
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    const char c = char((uint32_t(status) >> shift) & 0xff);
+    if (c < 0x20 || c > 0x7e) return what + " (status " + std::to_string(int(status)) + ")";
+    code += c;
+  }
+  return what + " (status '" + code + "')";
 }
 
 }  // namespace
@@ -19,13 +34,13 @@ std::optional<SonogramAnalysis> analyseAudioFile(const std::string& audioPath, c
                                                  std::string& error, const SonogramProgress& progress) {
   std::unique_ptr<platform::ExtAudioFile> file;
   if (const platform::OSStatus status = platform::ExtAudioFile::open(audioPath, file); status != 0 || !file) {
-    error = statusText(("cannot open '" + audioPath + "' as audio").c_str(), status);
+    error = statusText("cannot open '" + audioPath + "' as audio", status);
     return std::nullopt;
   }
   platform::AudioStreamBasicDescription fileFormat;
   int64_t reportedFrames = 0;
   if (const platform::OSStatus status = file->getFileDataFormat(fileFormat); status != 0) {
-    error = statusText(("cannot read the format of '" + audioPath + "'").c_str(), status);
+    error = statusText("cannot read the format of '" + audioPath + "'", status);
     return std::nullopt;
   }
   file->getFileLengthFrames(reportedFrames);
@@ -48,7 +63,7 @@ std::optional<SonogramAnalysis> analyseAudioFile(const std::string& audioPath, c
   client.mChannelsPerFrame = channels;
   client.mBitsPerChannel = 32;
   if (const platform::OSStatus status = file->setClientDataFormat(client); status != 0) {
-    error = statusText(("cannot decode '" + audioPath + "'").c_str(), status);
+    error = statusText("cannot decode '" + audioPath + "'", status);
     return std::nullopt;
   }
 
@@ -81,7 +96,7 @@ std::optional<SonogramAnalysis> analyseAudioFile(const std::string& audioPath, c
   while (true) {
     uint32_t frames = kChunk;
     if (const platform::OSStatus status = file->read(frames, chunk.data()); status != 0) {
-      error = statusText(("decoding '" + audioPath + "' failed").c_str(), status);
+      error = statusText("decoding '" + audioPath + "' failed", status);
       return std::nullopt;
     }
     if (frames == 0) break;

@@ -17,7 +17,7 @@ QCPortAttributes unitRange(const char* name) { return {name, 0.5, 0.0, 1.0, std:
 QCPlugInAttributes SonographPlugIn::attributes() {
   return {"Sonograph",
           "Draws a spectral analysis of the audio input to an image. \n Version 0.52a."
-          "\n Linux build: OpenGL through Mesa, composition host interface of the Media Tools suite."};
+          "\n Linux build by the Media Tools developers."};
 }
 
 std::vector<QCPropertyDeclaration> SonographPlugIn::dynamicProperties() {
