@@ -8,8 +8,6 @@ namespace platform::composition {
 
 namespace {
 
-const QCValue kNone;
-
 bool textBoolValue(const std::string& text) {
   size_t i = 0;
   while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
@@ -64,25 +62,6 @@ QCStructure::QCStructure(std::initializer_list<double> numbers) {
   for (double n : numbers) members_.push_back({{}, QCValue(n)});
 }
 
-QCStructure QCStructure::withNumbers(const std::vector<double>& numbers) {
-  QCStructure s;
-  s.members_.reserve(numbers.size());
-  for (double n : numbers) s.members_.push_back({{}, QCValue(n)});
-  return s;
-}
-
-const QCValue& QCStructure::memberForKey(std::string_view key) const {
-  for (const auto& m : members_)
-    if (m.key == key) return m.value;
-  return kNone;
-}
-
 void QCStructure::append(QCValue value, std::string key) { members_.push_back({std::move(key), std::move(value)}); }
-
-bool QCStructure::setMemberAtIndex(size_t index, QCValue value) {
-  if (index >= members_.size()) return false;
-  members_[index].value = std::move(value);
-  return true;
-}
 
 }  // namespace platform::composition

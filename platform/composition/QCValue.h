@@ -52,20 +52,14 @@ class QCStructure {
   QCStructure() = default;
   // An array-like structure of numbers.
   QCStructure(std::initializer_list<double> numbers);
-  static QCStructure withNumbers(const std::vector<double>& numbers);
 
   size_t count() const { return members_.size(); }
   bool empty() const { return members_.empty(); }
   const QCValue& memberAtIndex(size_t index) const { return members_[index].value; }
   const std::string& keyAtIndex(size_t index) const { return members_[index].key; }
-  // The first member with the key; none when there is no such member.
-  const QCValue& memberForKey(std::string_view key) const;
 
   void append(QCValue value, std::string key = {});
-  // Replaces member `index` in place (no allocation for numbers); false when out of range.
-  bool setMemberAtIndex(size_t index, QCValue value);
   void removeAll() { members_.clear(); }
-  const std::vector<QCStructureMember>& members() const { return members_; }
 
   bool operator==(const QCStructure&) const = default;
 

@@ -27,19 +27,6 @@ TEST(QCValue, ConvertsAsThePlatformsObjectsDo) {
   EXPECT_EQ(QCValue(false).stringValue(), "0");
 }
 
-TEST(QCStructure, OrderedMembersWithOptionalKeys) {
-  QCStructure s{0.5, 1.5};
-  s.append(QCValue("text"), "label");
-  ASSERT_EQ(s.count(), 3u);
-  EXPECT_EQ(s.memberAtIndex(1).doubleValue(), 1.5);
-  EXPECT_EQ(s.memberForKey("label").stringValue(), "text");
-  EXPECT_TRUE(s.memberForKey("missing").isNone());
-  EXPECT_TRUE(s.setMemberAtIndex(0, QCValue(9.0)));
-  EXPECT_FALSE(s.setMemberAtIndex(3, QCValue(9.0)));
-  EXPECT_EQ(s.memberAtIndex(0).doubleValue(), 9.0);
-  EXPECT_EQ(QCStructure::withNumbers({0.5, 1.5}), (QCStructure{0.5, 1.5}));
-}
-
 namespace {
 
 QCPortStore sampleStore() {
@@ -108,14 +95,4 @@ TEST(QCPortText, ParsesWithinTheAttributes) {
   EXPECT_FALSE(parse("inputList", "1,x"));
   EXPECT_FALSE(parse("outputImage", ""));
   EXPECT_NE(error.find("image"), std::string::npos);
-}
-
-TEST(QCPortText, DescribesPortsAndValues) {
-  QCPortStore store = sampleStore();
-  EXPECT_EQ(describePort(*store.port("inputMode")),
-            "inputMode              index      \"Mode\"  default 1  min 0  max 2  type QCPortTypeIndex  menu Fast|Fine|Best");
-  EXPECT_EQ(describePort(*store.port("inputList")), "inputList              structure  (no attributes)");
-  EXPECT_EQ(formatPortValue(QCStructure{0.5, 2}), "0.5,2");
-  EXPECT_EQ(formatPortValue(uint64_t(12)), "12");
-  EXPECT_EQ(formatPortValue(std::monostate{}), "(none)");
 }

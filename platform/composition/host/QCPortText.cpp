@@ -123,22 +123,6 @@ std::optional<QCPortValue> parsePortValue(const QCPort& port, std::string_view i
   return std::nullopt;
 }
 
-std::string formatPortValue(const QCPortValue& value) {
-  if (const auto* u = std::get_if<uint64_t>(&value)) return std::to_string(*u);
-  if (const auto* d = std::get_if<double>(&value)) return number(*d);
-  if (const auto* s = std::get_if<QCStructure>(&value)) {
-    std::string out;
-    for (size_t i = 0; i < s->count(); ++i) {
-      if (i) out += ',';
-      const QCValue& member = s->memberAtIndex(i);
-      out += member.isNumber() ? number(member.doubleValue()) : member.stringValue();
-    }
-    return out;
-  }
-  if (const auto* image = std::get_if<QCImageProviderRef>(&value)) return *image ? "(image)" : "(none)";
-  return "(none)";
-}
-
 std::string describePort(const QCPort& port) {
   char head[96];
   std::snprintf(head, sizeof head, "%-22s %-10s", port.declaration.key.c_str(),

@@ -1,6 +1,6 @@
 #pragma once
 // Port values as text, for hosts driven from a command line: parsing a value for a port (within
-// the range and menu its attributes give) and describing ports and values for listings.
+// the range and menu its attributes give) and describing ports for listings.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,9 +14,6 @@ namespace platform::composition {
 // Structures: numbers separated by commas ("" is the empty structure). Images cannot be given
 // as text. Nullopt, with the reason in `error`, for anything else.
 std::optional<QCPortValue> parsePortValue(const QCPort& port, std::string_view text, std::string& error);
-
-// "512", "0.5", "0.25,1,0" (structures of numbers), "(none)", "(image)".
-std::string formatPortValue(const QCPortValue& value);
 
 // One listing line: key, type, display name and the attributes it has, e.g.
 // inputGain  double  "Gain"  default 0.5  min 0  max 1
