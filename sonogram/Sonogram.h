@@ -16,7 +16,9 @@ struct SonogramOptions {
   int height = 384;
   double gain = 0.5;
   unsigned colorAlgorithm = 0;  // 0 RGB, 1 Gray
-  // Colour multipliers and opacity: full strength, so that a loud band shows its own hue.
+  // Colour multipliers at full strength, so that a loud band shows its own hue; opacity 0.1,
+  // so that a pixel's opacity (10 × its level × alpha) equals its level and the leakage of the
+  // analyser's unwindowed transform into every band stays faint.
   double red = 1, green = 1, blue = 1, alpha = 0.1;
 };
 
