@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <cstdlib>
 #include <sstream>
 #include <thread>
@@ -87,6 +88,12 @@ std::string windowProperty(unsigned long windowId, const std::string& property) 
   out = out.substr(at + 3);
   while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
   return out;
+}
+
+std::string screenshotFile(const std::string& name) {
+  const std::string folder = std::string(MT_BIN_DIR) + "/../tests/screenshots";
+  std::filesystem::create_directories(folder);
+  return folder + "/" + name;
 }
 
 platform::Image screenshot(const std::string& savePath) {

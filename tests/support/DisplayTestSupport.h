@@ -38,6 +38,8 @@ WindowGeometry windowGeometry(unsigned long windowId);
 // The value of an X property of a window as xprop prints it ("" when unset).
 std::string windowProperty(unsigned long windowId, const std::string& property);
 
+// Where a test keeps a screenshot to look at: <build>/tests/screenshots/<name>.
+std::string screenshotFile(const std::string& name);
 // The screen as an image (empty when import failed); kept as `savePath` when given.
 platform::Image screenshot(const std::string& savePath = "");
 
