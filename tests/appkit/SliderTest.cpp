@@ -139,3 +139,21 @@ TEST(AppKitSlider, TrackingRunsTheLoopInTheEventTrackingModeOnly) {
   EXPECT_GT(defaultTicks, 0);
   EXPECT_NEAR(w.slider->doubleValue(), 0.3, 1e-9);
 }
+
+TEST(AppKitSlider, AnActionThatTakesTheSliderAwayEndsTheTracking) {
+  SliderWindow w;
+  NSSlider* raw = w.slider.get();
+  int actions = 0;
+  raw->setAction([&](NSControl& sender) {
+    ++actions;
+    w.slider.reset();
+    sender.removeFromSuperview();  // the last reference goes: the slider and its cell are gone
+  });
+  postMouseInView(NSEventType::LeftMouseDown, raw, w.at(0.5));
+  postMouse(NSEventType::LeftMouseDragged, &w.window, {100, 30});
+  postMouse(NSEventType::LeftMouseUp, &w.window, {100, 30});
+  spin();
+  EXPECT_EQ(actions, 1);
+  EXPECT_FALSE(NSView::exists(raw));
+  EXPECT_TRUE(w.window.contentView()->subviews().empty());
+}
