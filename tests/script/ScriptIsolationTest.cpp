@@ -6,8 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "ArtworkTestSupport.h"
 #include "platform/script/Script.h"
+#include "tests/support/ScriptTestSupport.h"
+#include "tests/support/TestSupport.h"
 
 using namespace platform;
 
@@ -26,7 +27,7 @@ std::string message(const ScriptErrorInfo& e) { return e ? e->find(kScriptErrorM
 // The handler's answer as text, or "error: <message>".
 std::string ask(Script& script, const std::vector<std::string>& args) {
   ScriptErrorInfo error;
-  auto result = script.executeAppleEvent(cftest::openEventWith(args), error);
+  auto result = script.executeAppleEvent(testsupport::openEventWith(args), error);
   if (error) return "error: " + message(error);
   return result ? result->data() : "<nothing>";
 }
@@ -108,14 +109,14 @@ TEST(ScriptIsolation, TimeLimitsEndRunsThatNeverReturn) {
   script->setTimeLimit(1);
   script->setProcessorTimeLimit(30);
   ScriptErrorInfo error;
-  EXPECT_FALSE(script->executeAppleEvent(cftest::openEventWith({"fifo", dir.file("fifo")}), error));
+  EXPECT_FALSE(script->executeAppleEvent(testsupport::openEventWith({"fifo", dir.file("fifo")}), error));
   EXPECT_EQ(errorNumber(error), kScriptLimitExceeded);
   EXPECT_EQ(message(error), "script stopped: it ran for more than 1 second");
   // Backtracking inside string.find runs no instructions of the budget: processor time ends it.
   script->setTimeLimit(60);
   script->setProcessorTimeLimit(1);
   error.reset();
-  EXPECT_FALSE(script->executeAppleEvent(cftest::openEventWith({"backtrack"}), error));
+  EXPECT_FALSE(script->executeAppleEvent(testsupport::openEventWith({"backtrack"}), error));
   EXPECT_EQ(errorNumber(error), kScriptLimitExceeded);
   EXPECT_EQ(message(error), "script stopped: it used more than 1 second of processor time");
   EXPECT_EQ(ask(*script, {"other"}), "ok");
@@ -124,18 +125,18 @@ TEST(ScriptIsolation, TimeLimitsEndRunsThatNeverReturn) {
 TEST(ScriptIsolation, BadBytecodeCrashesOnlyItsOwnRun) {
   testsupport::TempDir dir;
   // Bytecode that crashes the interpreter for certain: the run fails naming the signal.
-  ASSERT_TRUE(cftest::writeCrashingScript(dir.file("crash.luac")));
+  ASSERT_TRUE(testsupport::writeCrashingScript(dir.file("crash.luac")));
   {
     ScriptErrorInfo error;
     auto crash = Script::loadFromFile(dir.file("crash.luac"), error);
     ASSERT_TRUE(crash) << (error ? describeErrorInfo(*error) : "");
     EXPECT_EQ(ask(*crash, {"x"}), "error: script stopped: its process was ended by signal SIGSEGV (Segmentation fault)");
     error.reset();
-    EXPECT_FALSE(crash->executeAppleEvent(cftest::openEventWith({"x"}), error)) << "and again in a new process";
+    EXPECT_FALSE(crash->executeAppleEvent(testsupport::openEventWith({"x"}), error)) << "and again in a new process";
     EXPECT_EQ(errorNumber(error), kScriptProcessFailed);
   }
   // Randomly damaged chunks: each one loads or is refused, and each run ends with an outcome.
-  ASSERT_TRUE(cftest::writeCompiledScript(dir.file("good.luac"), R"(
+  ASSERT_TRUE(testsupport::writeCompiledScript(dir.file("good.luac"), R"(
     local t = {}
     for i = 1, 40 do t[i] = string.rep("x", i) .. tostring(i) end
     local function size(s) return #s + 1 end
@@ -147,7 +148,7 @@ TEST(ScriptIsolation, BadBytecodeCrashesOnlyItsOwnRun) {
   const std::string chunk = testsupport::readFile(dir.file("good.luac"));
   int loaded = 0, crashed = 0, answered = 0;
   int n = 0;
-  for (const std::string& mutant : cftest::mutatedChunks(chunk, 60, 18)) {
+  for (const std::string& mutant : testsupport::mutatedChunks(chunk, 60, 18)) {
     const std::string path = dir.file("m" + std::to_string(n++) + ".luac");
     testsupport::writeFile(path, mutant);
     ScriptErrorInfo error;
@@ -161,7 +162,7 @@ TEST(ScriptIsolation, BadBytecodeCrashesOnlyItsOwnRun) {
     script->setInstructionLimit(10'000'000);
     script->setTimeLimit(5);
     script->setProcessorTimeLimit(2);
-    auto result = script->executeAppleEvent(cftest::openEventWith({"!"}), error);
+    auto result = script->executeAppleEvent(testsupport::openEventWith({"!"}), error);
     if (result) ++answered;
     if (errorNumber(error) == kScriptProcessFailed) {
       EXPECT_NE(message(error).find("signal SIG"), std::string::npos) << message(error);

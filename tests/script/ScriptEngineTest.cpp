@@ -3,8 +3,9 @@
 
 #include <sys/stat.h>
 
-#include "ArtworkTestSupport.h"
 #include "platform/script/Script.h"
+#include "tests/support/ScriptTestSupport.h"
+#include "tests/support/TestSupport.h"
 
 using namespace platform;
 
@@ -90,7 +91,7 @@ TEST(Script, ResultsAreBytesOrTextOrNothing) {
 
 TEST(Script, PrecompiledChunksLoadFromFiles) {
   testsupport::TempDir dir;
-  ASSERT_TRUE(cftest::writeCompiledScript(dir.file("c.luac"), "function open(a) return a[1] .. '!' end return 7"));
+  ASSERT_TRUE(testsupport::writeCompiledScript(dir.file("c.luac"), "function open(a) return a[1] .. '!' end return 7"));
   ScriptErrorInfo error;
   auto script = Script::loadFromFile(dir.file("c.luac"), error);
   ASSERT_TRUE(script);
@@ -170,7 +171,7 @@ TEST(Script, TopLevelRunsOnceAndStateCarriesOverBetweenRuns) {
   // A run that ends its process (here at the time limit, waiting on a FIFO) leaves the next run a
   // fresh copy of the loaded script.
   script->setTimeLimit(0.5);
-  EXPECT_FALSE(script->executeAppleEvent(cftest::openEventWith({dir.file("fifo")}), error));
+  EXPECT_FALSE(script->executeAppleEvent(testsupport::openEventWith({dir.file("fifo")}), error));
   EXPECT_EQ(errorNumber(error), kScriptLimitExceeded);
   error.reset();
   EXPECT_EQ(script->executeAppleEvent(openEvent(ScriptDescriptor::listDescriptor()), error)->data(), "1:1");
