@@ -12,11 +12,13 @@ for page in $pages; do
   warnings=$(man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null)
   [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
   text=$(man -E UTF-8 -l "$page" 2>/dev/null)
-  grep -q '^NAME' <<<"$text" && grep -q '^SYNOPSIS' <<<"$text" || fail "$(basename "$page") has no NAME or SYNOPSIS"
   name=$(basename "$page")
+  grep -q '^NAME' <<<"$text" && grep -q '^DESCRIPTION' <<<"$text" || fail "$name has no NAME or DESCRIPTION"
   program=${name%.1}
-  [ "$program" != "$name" ] && [ -x "$BIN/$program" ] || continue
-  grep -q '^EXIT STATUS' <<<"$text" || fail "$name has no EXIT STATUS"
+  [ "$program" != "$name" ] || continue
+  # A program's page: how to call it and what it answers.
+  grep -q '^SYNOPSIS' <<<"$text" && grep -q '^EXIT STATUS' <<<"$text" || fail "$name has no SYNOPSIS or EXIT STATUS"
+  [ -x "$BIN/$program" ] || fail "$name documents no program of $BIN"
   for option in $("$BIN/$program" --help | grep -oE -- '--[a-z][a-z-]*' | sort -u); do
     grep -qE -- "(^|[^a-z-])$option([^a-z-]|$)" <<<"$text" || fail "$name does not describe $option"
   done
