@@ -15,15 +15,13 @@ std::string fourCCString(OSType code) {
 
 namespace {
 
-// Metadata of a file read through FFmpeg: our own ID3v2 reader when the file carries a tag (it
-// keeps what FFmpeg's dictionary loses), FFmpeg's tags otherwise; FFmpeg's chapters either way.
+// Metadata of a file read through FFmpeg: its container tags merged with what our own ID3v2
+// reader finds (it keeps what FFmpeg's dictionary loses); FFmpeg's chapters.
 void addFFmpegMetadata(const isobmff::FileReader& file, MovieDescription& out) {
   out.metadata.clear();
   out.userData.clear();
   for (auto& t : out.tracks) t.movieTimeScale = out.timeScale;
-  std::optional<id3::Tag> tag = id3::readTag(file);
-  if (tag && !tag->frames.empty()) addId3Tag(*tag, out);
-  else addContainerTags(out);
+  addTags(id3::readTag(file), out);
   addContainerChapters(out);
 }
 

@@ -199,15 +199,21 @@ std::optional<Tag> readTag(const isobmff::FileReader& file) {
   return parseTag(bytes.data(), bytes.size());
 }
 
-std::optional<std::string> frameText(const Frame& frame) {
+std::optional<std::vector<std::string>> frameValues(const Frame& frame) {
   if (frame.data.size() < 2) return std::nullopt;
   size_t pos = 1;
-  std::string text = readString(frame.data, pos, frame.data[0]);
+  std::vector<std::string> values{readString(frame.data, pos, frame.data[0])};
+  while (pos < frame.data.size()) values.push_back(readString(frame.data, pos, frame.data[0]));
+  return values;
+}
+
+std::optional<std::string> frameText(const Frame& frame) {
+  std::optional<std::vector<std::string>> values = frameValues(frame);
+  if (!values) return std::nullopt;
   // 2.4 lists several values separated by terminators; join them the way 2.3 writers do.
-  while (pos < frame.data.size()) {
-    std::string more = readString(frame.data, pos, frame.data[0]);
-    if (!more.empty()) text += "/" + more;
-  }
+  std::string text = values->front();
+  for (size_t i = 1; i < values->size(); ++i)
+    if (!(*values)[i].empty()) text += "/" + (*values)[i];
   return text;
 }
 

@@ -27,8 +27,11 @@ std::optional<Tag> parseTag(const uint8_t* data, size_t size);
 // "ID3 " / "id3 " chunk of a RIFF (WAV) or FORM (AIFF) file.
 std::optional<Tag> readTag(const isobmff::FileReader& file);
 
-// Text of a text frame (T***, not TXXX): the first string, as UTF-8. nullopt for an empty frame.
+// Text of a text frame (T***, not TXXX): the first string, as UTF-8, and the further non-empty
+// values of a 2.4 list joined to it with "/". nullopt for an empty frame.
 std::optional<std::string> frameText(const Frame& frame);
+// Every string of a text frame, as UTF-8; nullopt for an empty frame.
+std::optional<std::vector<std::string>> frameValues(const Frame& frame);
 // TXXX: (description, value).
 std::optional<std::pair<std::string, std::string>> userTextFrame(const Frame& frame);
 // COMM and USLT: (description, text), the three-letter language skipped.
