@@ -135,7 +135,7 @@ TEST(MediaProbe, UnwritableResultsExitOneAndLeaveNothingBehind) {
   EXPECT_EQ(r.status, 1);
   size_t entries = 0;
   for (auto& e : std::filesystem::directory_iterator(std::filesystem::path(dir.path()).parent_path())) {
-    if (e.path().filename().string().rfind("." + std::filesystem::path(dir.path()).filename().string(), 0) == 0)
+    if (e.path().filename().string().rfind(std::string(".").append(std::filesystem::path(dir.path()).filename().string()), 0) == 0)
       ++entries;
   }
   EXPECT_EQ(entries, 0u);

@@ -17,6 +17,9 @@ struct Frame {
 struct Tag {
   int version = 0;  // 2, 3 or 4
   std::vector<Frame> frames;
+  // Every frame of the tag was read: the walk ended at the end of the tag or at zero padding,
+  // and no frame was left out (compressed, encrypted, damaged).
+  bool complete = true;
 };
 
 // Parses a tag from its bytes, header included. nullopt when the header is not an ID3v2 header.
