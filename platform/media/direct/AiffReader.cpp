@@ -61,8 +61,10 @@ DirectRead readAiff(const FileReader& file, MovieDescription& out) {
     pos = body + size + (size & 1);
   }
   if (!gotComm || !gotSound) return DirectRead::Declined;
-  if (!plainId3Chunk(file)) return DirectRead::Declined;
-  describeAudioFile(out, "aiff", rescale(frames, 1000000, rate), static_cast<uint32_t>(rate), tags);
+  std::vector<ChapterDescription> chapters;
+  if (!plainId3Chunk(file, chapters)) return DirectRead::Declined;
+  describeAudioFile(out, "aiff", rescale(frames, 1000000, rate), static_cast<uint32_t>(rate), tags,
+                    std::move(chapters));
   return DirectRead::Read;
 }
 

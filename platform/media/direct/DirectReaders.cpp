@@ -41,15 +41,6 @@ bool skipId3v2Tags(const FileReader& file, uint64_t& offset) {
   return false;
 }
 
-bool plainId3Chunk(const FileReader& file) {
-  std::optional<id3::Tag> tag = id3::readTag(file);
-  if (!tag) return true;
-  if (!tag->complete) return false;
-  for (const id3::Frame& f : tag->frames)
-    if (f.id == "CHAP" || f.id == "CTOC") return false;
-  return true;
-}
-
 void describeAudioFile(MovieDescription& out, const char* formatName, int64_t durationMicroseconds,
                        uint32_t streamTimeScale, const FFmpegDictionary& tags, std::vector<ChapterDescription> chapters) {
   out = MovieDescription();
@@ -125,7 +116,17 @@ LastResult& lastResult() {
 
 }  // namespace
 
-void setDirectReadersEnabled(bool enabled) { gEnabled = enabled; }
+void setDirectReadersEnabled(bool enabled) {
+  gEnabled = enabled;
+  direct::forgetLastRead();
+}
+
+void direct::forgetLastRead() {
+  LastResult& last = lastResult();
+  std::lock_guard<std::mutex> lock(last.mutex);
+  last.identity.reset();
+  last.description = MovieDescription();
+}
 bool directReadersEnabled() { return gEnabled; }
 
 DirectRead readDirectly(const isobmff::FileReader& file, MovieDescription& out) {

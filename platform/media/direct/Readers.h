@@ -6,10 +6,14 @@
 #include "DirectReaders.h"
 #include "FFmpegDictionary.h"
 #include "VorbisComment.h"
+#include "platform/media/id3/Id3Reader.h"
 
 namespace platform::media::direct {
 
 using isobmff::FileReader;
+
+// Drops what readDirectly keeps of the last file.
+void forgetLastRead();
 
 // `start`: where the container begins (after ID3v2 tags at the front of the file).
 DirectRead readFlac(const FileReader& file, uint64_t start, MovieDescription& out);
@@ -33,9 +37,15 @@ void describeAudioFile(MovieDescription& out, const char* formatName, int64_t du
 bool skipId3v2Tags(const FileReader& file, uint64_t& offset);
 
 // True when the file has no ID3v2 tag (at its start or in a RIFF/IFF chunk), or one that our
-// reader reads completely, without chapters: the tags FFmpeg makes from it are then exactly those
-// the media layer leaves out when it merges our own reading of the tag.
-bool plainId3Chunk(const FileReader& file);
+// reader reads completely: the tags FFmpeg makes from it are then exactly those the media layer
+// leaves out when it merges our own reading of the tag. Its CHAP frames go to `chapters`.
+bool plainId3Chunk(const FileReader& file, std::vector<ChapterDescription>& chapters);
+
+// The first string of an ID3 text as FFmpeg decodes it, from `pos` (moved past it); nullopt
+// where FFmpeg fails (UTF-16 without byte-order mark, unknown encodings) or might differ.
+std::optional<std::string> ffmpegId3String(const std::vector<uint8_t>& data, size_t& pos, uint8_t encoding);
+// CHAP frames as FFmpeg turns them into chapters; false when one can't be read with certainty.
+bool id3Chapters(const id3::Tag& tag, std::vector<ChapterDescription>& out);
 
 uint16_t be16(const uint8_t* p);
 uint32_t be24(const uint8_t* p);

@@ -98,13 +98,14 @@ DirectRead readWav(const FileReader& file, MovieDescription& out) {
     pos = next;
   }
   if (!gotData) return DirectRead::Declined;
-  if (!plainId3Chunk(file)) return DirectRead::Declined;
+  std::vector<ChapterDescription> chapters;
+  if (!plainId3Chunk(file, chapters)) return DirectRead::Declined;
   tags.convert({{"IART", "artist"}, {"ICMT", "comment"}, {"ICOP", "copyright"}, {"ICRD", "date"},
                 {"IGNR", "genre"}, {"ILNG", "language"}, {"INAM", "title"}, {"IPRD", "album"},
                 {"IPRT", "track"}, {"ITRK", "track"}, {"ISFT", "encoder"}, {"ISMP", "timecode"},
                 {"ITCH", "encoded_by"}});
   const int64_t frames = static_cast<int64_t>(dataSize * 8 / (uint64_t(channels) * bytesPerSample * 8));
-  describeAudioFile(out, "wav", rescale(frames, 1000000, rate), rate, tags);
+  describeAudioFile(out, "wav", rescale(frames, 1000000, rate), rate, tags, std::move(chapters));
   return DirectRead::Read;
 }
 
