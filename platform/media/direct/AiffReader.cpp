@@ -50,8 +50,7 @@ DirectRead readAiff(const FileReader& file, MovieDescription& out) {
       std::vector<uint8_t> text;
       if (!file.readBytes(body, size, text)) return DirectRead::Declined;
       const char* key = id == "NAME" ? "title" : id == "AUTH" ? "author" : id == "(c) " ? "copyright" : "comment";
-      tags.set(key, std::string(reinterpret_cast<const char*>(text.data()),
-                                strnlen(reinterpret_cast<const char*>(text.data()), text.size())));
+      tags.set(key, textUpToZero(text.data(), text.size()));
     } else if (id == "ID3 ") {
       if (gotId3) return DirectRead::Declined;
       gotId3 = true;

@@ -22,6 +22,12 @@ uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 uint32_t le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 uint64_t le64(const uint8_t* p) { return uint64_t(le32(p)) | uint64_t(le32(p + 4)) << 32; }
 
+std::string textUpToZero(const uint8_t* p, size_t n) {
+  if (n == 0) return {};
+  const void* zero = std::memchr(p, 0, n);
+  return std::string(reinterpret_cast<const char*>(p), zero ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - p) : n);
+}
+
 int64_t rescale(int64_t a, int64_t b, int64_t c) {
   __int128 r = (static_cast<__int128>(a) * b + c / 2) / c;
   return r > INT64_MAX ? INT64_MAX : static_cast<int64_t>(r);

@@ -15,9 +15,9 @@ std::optional<std::string> ffmpegId3String(const std::vector<uint8_t>& d, size_t
   const uint8_t* p = d.data() + pos;
   const size_t left = d.size() - pos;
   if (encoding == 0 || encoding == 3) {
-    size_t n = strnlen(reinterpret_cast<const char*>(p), left);
-    pos += std::min(left, n + 1);
-    return encoding == 0 ? latin1ToUtf8(p, n) : std::string(reinterpret_cast<const char*>(p), n);
+    std::string raw = textUpToZero(p, left);
+    pos += std::min(left, raw.size() + 1);
+    return encoding == 0 ? latin1ToUtf8(reinterpret_cast<const uint8_t*>(raw.data()), raw.size()) : raw;
   }
   if (encoding != 1 && encoding != 2) return std::nullopt;
   size_t at = 0;

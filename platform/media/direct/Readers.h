@@ -47,6 +47,9 @@ std::optional<std::string> ffmpegId3String(const std::vector<uint8_t>& data, siz
 // CHAP frames as FFmpeg turns them into chapters; false when one can't be read with certainty.
 bool id3Chapters(const id3::Tag& tag, std::vector<ChapterDescription>& out);
 
+// The bytes up to the first zero byte (a C string of at most n bytes); empty for n = 0.
+std::string textUpToZero(const uint8_t* p, size_t n);
+
 uint16_t be16(const uint8_t* p);
 uint32_t be24(const uint8_t* p);
 uint32_t be32(const uint8_t* p);

@@ -27,8 +27,7 @@ bool readInfo(const FileReader& file, uint64_t pos, uint64_t end, FFmpegDictiona
       if (!h[0] || !h[1] || !h[2] || !h[3]) return false;  // a key cut short by a zero byte
       std::vector<uint8_t> value;
       if (!file.readBytes(pos + 8, static_cast<size_t>(size), value)) return false;
-      tags.set(std::string(reinterpret_cast<const char*>(h), 4),
-               std::string(reinterpret_cast<const char*>(value.data()), strnlen(reinterpret_cast<const char*>(value.data()), value.size())));
+      tags.set(std::string(reinterpret_cast<const char*>(h), 4), textUpToZero(value.data(), value.size()));
     }
     pos += 8 + size;
   }

@@ -89,7 +89,8 @@ std::optional<std::string> EbmlReader::string(const Element& e) const {
   if (e.size > kMaxString) return std::nullopt;
   std::vector<uint8_t> v;
   if (!file_.readBytes(e.dataOffset, static_cast<size_t>(e.size), v)) return std::nullopt;
-  return std::string(reinterpret_cast<const char*>(v.data()), strnlen(reinterpret_cast<const char*>(v.data()), v.size()));
+  const void* zero = v.empty() ? nullptr : std::memchr(v.data(), 0, v.size());
+  return std::string(v.begin(), zero ? v.begin() + (static_cast<const uint8_t*>(zero) - v.data()) : v.end());
 }
 
 std::optional<std::vector<uint8_t>> EbmlReader::bytes(const Element& e, size_t max) const {
