@@ -5,7 +5,7 @@
 #include <new>
 #include <thread>
 
-#include "platform/audio/VectorOps.h"
+#include "CurveMeasures.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 
@@ -108,6 +108,7 @@ void XAudioAnalyser::scan(const std::string& path, uint8_t channel, bool pauseBe
   const uint64_t limit = lengthKnown ? static_cast<uint64_t>(fileFrames) : UINT64_MAX;
 
   uint64_t stored = 0;
+  CurveMeasures measures;
   while (_shouldContinue) {
     _err = file->read(framesToRead, readBuffer.get());
     if (_err) printStatus("XAudioAnalyser: ExtAudioFileRead: %4.4s, %ld\n", _err);
@@ -128,7 +129,10 @@ void XAudioAnalyser::scan(const std::string& path, uint8_t channel, bool pauseBe
     } else if (channel == 0) {
       for (uint64_t i = 0; i < take; ++i) out[i] = frames[2 * i] + frames[2 * i + 1];
     }
-    if (channel <= 2) stored += take;  // no such channel: no values
+    if (channel <= 2) {  // no such channel: no values
+      measures.add(out, take);
+      stored += take;
+    }
     if (pauseBetweenReads) std::this_thread::sleep_for(std::chrono::microseconds(750));
   }
   file.reset();
@@ -137,8 +141,8 @@ void XAudioAnalyser::scan(const std::string& path, uint8_t channel, bool pauseBe
   if (_shouldContinue) {
     curve.setSize(stored);
     _audioFrames = std::move(curve);
-    _meanValue = vdsp::meanMagnitude(_audioFrames.data(), _audioFrames.size());
-    _maximumValue = _audioFrames.size() ? vdsp::maximum(_audioFrames.data(), _audioFrames.size()) : 0.0f;
+    _meanValue = measures.meanMagnitude();
+    _maximumValue = _audioFrames.size() ? measures.maximum() : 0.0f;
   }
   if (!_shouldContinue) clearBuffer();
 }

@@ -9,7 +9,11 @@
 #include <cstring>
 #include <filesystem>
 
+#include <random>
+
+#include "platform/audio/VectorOps.h"
 #include "tests/support/TestSupport.h"
+#include "waveform/CurveMeasures.h"
 #include "waveform/XAudioAnalyser.h"
 
 using namespace testsupport;
@@ -43,12 +47,16 @@ std::vector<float> wholeFileCurve(const std::string& path, uint8_t channel) {
   return curve;
 }
 
-std::vector<float> streamedCurve(const std::string& path, uint8_t channel) {
+std::vector<float> streamedCurve(const std::string& path, uint8_t channel, float* mean = nullptr, float* max = nullptr) {
   testing::internal::CaptureStdout();
   auto a = XAudioAnalyser::initWithAudioFilePath(path, channel);
   testing::internal::GetCapturedStdout();
+  if (mean) *mean = a->meanValue();
+  if (max) *max = a->maximumValue();
   return std::vector<float>(a->audioFrames(), a->audioFrames() + a->audioLength());
 }
+
+bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 bool sameBits(const std::vector<float>& a, const std::vector<float>& b) {
   return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0);
@@ -65,7 +73,12 @@ TEST(XAudioAnalyserStreaming, CurvesEqualTheWholeFileScanOnEveryAudioFixture) {
       continue;
     const std::string path = entry.path().string();
     std::vector<float> reference = wholeFileCurve(path, 0);
-    EXPECT_TRUE(sameBits(streamedCurve(path, 0), reference)) << path << ": " << reference.size() << " frames";
+    float mean = 0, max = 0;
+    EXPECT_TRUE(sameBits(streamedCurve(path, 0, &mean, &max), reference)) << path << ": " << reference.size() << " frames";
+    EXPECT_TRUE(sameBits(mean, platform::vdsp::meanMagnitude(reference.data(), reference.size()))) << path;
+    if (!reference.empty()) {
+      EXPECT_TRUE(sameBits(max, platform::vdsp::maximum(reference.data(), reference.size()))) << path;
+    }
     if (path.find("wf-half-quarter") != std::string::npos) {
       EXPECT_TRUE(sameBits(streamedCurve(path, 1), wholeFileCurve(path, 1))) << path;
       EXPECT_TRUE(sameBits(streamedCurve(path, 2), wholeFileCurve(path, 2))) << path;
@@ -73,6 +86,24 @@ TEST(XAudioAnalyserStreaming, CurvesEqualTheWholeFileScanOnEveryAudioFixture) {
     ++compared;
   }
   EXPECT_GT(compared, 30u);
+}
+
+TEST(XAudioAnalyserStreaming, MeasuresGatheredWhileFillingEqualThoseOfTheFinishedCurve) {
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<float> value(-2.0f, 2.0f);
+  std::uniform_int_distribution<size_t> piece(0, 9);
+  for (size_t length : {0u, 1u, 3u, 4u, 5u, 7u, 8u, 13u, 1000003u}) {
+    std::vector<float> curve(length);
+    for (float& v : curve) v = value(rng);
+    CurveMeasures measures;
+    for (size_t at = 0; at < length;) {  // in pieces of any size, as reads deliver them
+      size_t n = std::min(length - at, piece(rng) * (length > 100 ? 1000 : 1));
+      measures.add(curve.data() + at, n);
+      at += n;
+    }
+    EXPECT_TRUE(sameBits(measures.meanMagnitude(), platform::vdsp::meanMagnitude(curve.data(), length))) << length;
+    EXPECT_TRUE(sameBits(measures.maximum(), platform::vdsp::maximum(curve.data(), length))) << length;
+  }
 }
 
 TEST(XAudioAnalyserStreaming, FileWithoutALengthIsReadToItsEnd) {
