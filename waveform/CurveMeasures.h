@@ -12,15 +12,12 @@
 class CurveMeasures {
  public:
   void add(const float* values, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
-      const float v = values[i];
-      if (v > max_) max_ = v;
-      pending_[pendingCount_++] = v;
-      if (pendingCount_ == 4) {
-        for (int k = 0; k < 4; ++k) sums_[k] += std::fabs(pending_[k]);
-        pendingCount_ = 0;
-      }
-    }
+    max_ = maximumOf(values, count, max_);
+    size_t i = 0;
+    while (pendingCount_ > 0 && i < count) push(values[i++]);
+    for (; i + 4 <= count; i += 4)
+      for (int k = 0; k < 4; ++k) sums_[k] += std::fabs(values[i + k]);
+    while (i < count) push(values[i++]);
     count_ += count;
   }
   float meanMagnitude() const {
@@ -29,10 +26,34 @@ class CurveMeasures {
     for (int k = 0; k < pendingCount_; ++k) first += std::fabs(pending_[k]);
     return static_cast<float>((first + sums_[1] + sums_[2] + sums_[3]) / static_cast<double>(count_));
   }
-  // -infinity for no values, as vdsp::maximum gives.
+  // -infinity for no values, as vdsp::maximum gives. The largest value doesn't depend on the
+  // order it is looked for in, except between 0 and -0: a maximum of zero must be looked for
+  // again in order (vdsp::maximum over the finished curve), which `exact` tells.
   float maximum() const { return max_; }
+  bool exact() const { return max_ != 0.0f; }
 
  private:
+  // Eight running maxima, so that the comparisons don't wait for each other.
+  static float maximumOf(const float* v, size_t n, float start) {
+    float m[8];
+    for (float& x : m) x = start;
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8)
+      for (int k = 0; k < 8; ++k) m[k] = v[i + k] > m[k] ? v[i + k] : m[k];
+    for (; i < n; ++i) m[0] = v[i] > m[0] ? v[i] : m[0];
+    for (int k = 1; k < 8; ++k) m[0] = m[k] > m[0] ? m[k] : m[0];
+    return m[0];
+  }
+
+  // A value of a group of four not yet complete; a complete group goes to the sums.
+  void push(float v) {
+    pending_[pendingCount_++] = v;
+    if (pendingCount_ == 4) {
+      for (int k = 0; k < 4; ++k) sums_[k] += std::fabs(pending_[k]);
+      pendingCount_ = 0;
+    }
+  }
+
   double sums_[4] = {0, 0, 0, 0};
   float pending_[4] = {0, 0, 0, 0};
   int pendingCount_ = 0;

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "CurveMeasures.h"
+#include "platform/audio/VectorOps.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 
@@ -142,7 +143,9 @@ void XAudioAnalyser::scan(const std::string& path, uint8_t channel, bool pauseBe
     curve.setSize(stored);
     _audioFrames = std::move(curve);
     _meanValue = measures.meanMagnitude();
-    _maximumValue = _audioFrames.size() ? measures.maximum() : 0.0f;
+    _maximumValue = !_audioFrames.size() ? 0.0f
+                    : measures.exact() ? measures.maximum()
+                                       : vdsp::maximum(_audioFrames.data(), _audioFrames.size());
   }
   if (!_shouldContinue) clearBuffer();
 }

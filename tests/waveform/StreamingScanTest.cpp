@@ -102,8 +102,16 @@ TEST(XAudioAnalyserStreaming, MeasuresGatheredWhileFillingEqualThoseOfTheFinishe
       at += n;
     }
     EXPECT_TRUE(sameBits(measures.meanMagnitude(), platform::vdsp::meanMagnitude(curve.data(), length))) << length;
-    EXPECT_TRUE(sameBits(measures.maximum(), platform::vdsp::maximum(curve.data(), length))) << length;
+    if (measures.exact()) {
+      EXPECT_TRUE(sameBits(measures.maximum(), platform::vdsp::maximum(curve.data(), length))) << length;
+    }
   }
+  // Zeros of both signs at the top: only the search in order knows which comes first.
+  std::vector<float> zeros = {-1.0f, -0.0f, 0.0f, -0.5f, 0.0f, -0.0f, -2.0f, -0.0f, -1.0f};
+  CurveMeasures measures;
+  measures.add(zeros.data(), zeros.size());
+  EXPECT_FALSE(measures.exact());
+  EXPECT_TRUE(std::signbit(platform::vdsp::maximum(zeros.data(), zeros.size()))) << "the first zero, -0, stays";
 }
 
 TEST(XAudioAnalyserStreaming, FileWithoutALengthIsReadToItsEnd) {
