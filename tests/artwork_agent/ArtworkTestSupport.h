@@ -5,6 +5,7 @@
 #include <sys/types.h>
 #include <vector>
 
+#include "platform/script/ScriptDescriptor.h"
 #include "tests/support/TestSupport.h"
 
 namespace cftest {
@@ -13,6 +14,15 @@ namespace cftest {
 void writeScript(const std::string& path, const std::string& source);
 // Precompiles `source` with luac into `path`.
 bool writeCompiledScript(const std::string& path, const std::string& source);
+// `count` copies of a precompiled chunk, each with one to three bytes past its header changed,
+// the same ones for the same seed.
+std::vector<std::string> mutatedChunks(const std::string& chunk, int count, unsigned seed);
+// A precompiled lookup script whose open handler crashes the interpreter for certain: one
+// instruction is changed to read a table with an integer constant taken as a string, whose
+// "pointer" no process maps. False when luac gave other code than expected.
+bool writeCrashingScript(const std::string& path);
+// An Open Documents event whose direct object lists the strings.
+platform::ScriptDescriptor openEventWith(const std::vector<std::string>& strings);
 
 // A copy of the stand-in music application named uniquely (at most 15 bytes, as /proc shows it).
 // Kills every process of that name when it goes away.
