@@ -48,6 +48,11 @@ void QuarnLayer2D::setColor(int index, const QuarnColor& color) {
   built_ = false;
 }
 
+const float* QuarnLayer2D::vertex(int index) const {
+  if (index < 0 || index > 3) throw std::out_of_range("QuarnLayer2D vertex: index " + std::to_string(index));
+  return verts_[index];
+}
+
 std::optional<QuarnColor> QuarnLayer2D::getColor(int index) const {
   if (index < 0 || index > 3) {
     platform::log("illegal colorList index");

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "QuarnGLTest.h"
+#include "QuarnLogCapture.h"
 #include "quarn/Quarn.h"
 #include "tests/support/TestSupport.h"
 
@@ -138,7 +139,7 @@ TEST(QuarnLayer2D, CornerColours) {
   }
   layer.setColor(2, QuarnColor::colorWithCalibratedRed(0.1f, 0.2f, 0.3f, 0.4f));
   EXPECT_EQ(*layer.getColor(2), QuarnColor::colorWithCalibratedRed(0.1f, 0.2f, 0.3f, 0.4f));
-  testsupport::LogCapture log;
+  quarntest::QuarnLogCapture log;
   EXPECT_FALSE(layer.getColor(4).has_value());
   EXPECT_FALSE(layer.getColor(-1).has_value());
   EXPECT_EQ(log.messages(), (std::vector<std::string>{"illegal colorList index", "illegal colorList index"}));
