@@ -19,21 +19,23 @@
 #include "quarn/QuarnTexture.h"
 #include "quarn/QuarnTextureLayer.h"
 
+using namespace quarn_inspector;
+
 namespace {
 
 template <class T>
-QuarnValue valueAt(const std::vector<std::shared_ptr<T>>& list, const QuarnPropertyTable<T>& table,
+QuarnValue valueAt(const std::vector<std::shared_ptr<T>>& list, const PropertyTable<T>& table,
                    const std::string& key, int row) {
   if (row < 0 || static_cast<size_t>(row) >= list.size() || !list[row]) return {};
-  const QuarnProperty<T>* property = quarnFindProperty(table, key);
+  const Property<T>* property = findProperty(table, key);
   return property ? property->get(*list[row]) : QuarnValue();
 }
 
 template <class T>
-bool setValueAt(const std::vector<std::shared_ptr<T>>& list, const QuarnPropertyTable<T>& table,
+bool setValueAt(const std::vector<std::shared_ptr<T>>& list, const PropertyTable<T>& table,
                 const std::string& key, int row, const QuarnValue& value) {
   if (row < 0 || static_cast<size_t>(row) >= list.size() || !list[row]) return false;
-  const QuarnProperty<T>* property = quarnFindProperty(table, key);
+  const Property<T>* property = findProperty(table, key);
   return property && property->set && property->set(*list[row], value);
 }
 
@@ -52,12 +54,12 @@ const std::vector<std::string>& QuarnCoreController::tabIdentifiers() {
 }
 
 const std::vector<std::string>& QuarnCoreController::columnIdentifiers(const std::string& tab) {
-  static const std::vector<std::string> models = quarnPropertyKeys(quarnModelProperties());
-  static const std::vector<std::string> geometries = quarnPropertyKeys(quarnGeometryProperties());
-  static const std::vector<std::string> shaders = quarnPropertyKeys(quarnShaderProperties());
-  static const std::vector<std::string> textures = quarnPropertyKeys(quarnTextureProperties());
-  static const std::vector<std::string> lights = quarnPropertyKeys(quarnLightProperties());
-  static const std::vector<std::string> layers = quarnPropertyKeys(quarnTextureLayerProperties());
+  static const std::vector<std::string> models = propertyKeys(modelProperties());
+  static const std::vector<std::string> geometries = propertyKeys(geometryProperties());
+  static const std::vector<std::string> shaders = propertyKeys(shaderProperties());
+  static const std::vector<std::string> textures = propertyKeys(textureProperties());
+  static const std::vector<std::string> lights = propertyKeys(lightProperties());
+  static const std::vector<std::string> layers = propertyKeys(textureLayerProperties());
   static const std::vector<std::string> none;
   if (tab == "models") return models;
   if (tab == "geometries") return geometries;
@@ -135,31 +137,31 @@ int QuarnCoreController::numberOfRowsInTableView() const {
 
 QuarnValue QuarnCoreController::tableViewObjectValue(const std::string& column, int row) const {
   if (column.empty() || selectedTab_.empty() || !quarncoreObj_) return {};
-  if (selectedTab_ == "models") return valueAt(quarncoreObj_->models(), quarnModelProperties(), column, row);
+  if (selectedTab_ == "models") return valueAt(quarncoreObj_->models(), modelProperties(), column, row);
   if (selectedTab_ == "geometries")
-    return valueAt(quarncoreObj_->geometries(), quarnGeometryProperties(), column, row);
-  if (selectedTab_ == "shaders") return valueAt(quarncoreObj_->shaders(), quarnShaderProperties(), column, row);
-  if (selectedTab_ == "textures") return valueAt(quarncoreObj_->textures(), quarnTextureProperties(), column, row);
-  if (selectedTab_ == "lights") return valueAt(quarncoreObj_->lights(), quarnLightProperties(), column, row);
+    return valueAt(quarncoreObj_->geometries(), geometryProperties(), column, row);
+  if (selectedTab_ == "shaders") return valueAt(quarncoreObj_->shaders(), shaderProperties(), column, row);
+  if (selectedTab_ == "textures") return valueAt(quarncoreObj_->textures(), textureProperties(), column, row);
+  if (selectedTab_ == "lights") return valueAt(quarncoreObj_->lights(), lightProperties(), column, row);
   if (selectedTab_ == "textureLayers")
-    return valueAt(shaderTextureLayersController_.content(), quarnTextureLayerProperties(), column, row);
+    return valueAt(shaderTextureLayersController_.content(), textureLayerProperties(), column, row);
   return {};
 }
 
 bool QuarnCoreController::setValueForKey(const std::string& column, int row, const QuarnValue& value) {
   if (column.empty() || selectedTab_.empty() || !quarncoreObj_) return false;
   if (selectedTab_ == "models")
-    return setValueAt(quarncoreObj_->models(), quarnModelProperties(), column, row, value);
+    return setValueAt(quarncoreObj_->models(), modelProperties(), column, row, value);
   if (selectedTab_ == "geometries")
-    return setValueAt(quarncoreObj_->geometries(), quarnGeometryProperties(), column, row, value);
+    return setValueAt(quarncoreObj_->geometries(), geometryProperties(), column, row, value);
   if (selectedTab_ == "shaders")
-    return setValueAt(quarncoreObj_->shaders(), quarnShaderProperties(), column, row, value);
+    return setValueAt(quarncoreObj_->shaders(), shaderProperties(), column, row, value);
   if (selectedTab_ == "textures")
-    return setValueAt(quarncoreObj_->textures(), quarnTextureProperties(), column, row, value);
+    return setValueAt(quarncoreObj_->textures(), textureProperties(), column, row, value);
   if (selectedTab_ == "lights")
-    return setValueAt(quarncoreObj_->lights(), quarnLightProperties(), column, row, value);
+    return setValueAt(quarncoreObj_->lights(), lightProperties(), column, row, value);
   if (selectedTab_ == "textureLayers")
-    return setValueAt(shaderTextureLayersController_.content(), quarnTextureLayerProperties(), column, row, value);
+    return setValueAt(shaderTextureLayersController_.content(), textureLayerProperties(), column, row, value);
   return false;
 }
 

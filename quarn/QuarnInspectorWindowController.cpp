@@ -3,10 +3,13 @@
 #include "quarn/QuarnCore.h"
 #include "quarn/QuarnInspectorWindow.h"
 
+namespace {
+QuarnInspectorWindowController* gShared = nullptr;  // made on first use, kept for the process
+}  // namespace
+
 QuarnInspectorWindowController& QuarnInspectorWindowController::sharedWindowController() {
-  // Kept for the life of the process, as the window it owns.
-  static QuarnInspectorWindowController* shared = new QuarnInspectorWindowController();
-  return *shared;
+  if (!gShared) gShared = new QuarnInspectorWindowController();
+  return *gShared;
 }
 
 QuarnInspectorWindowController& QuarnInspectorWindowController::inspectorForQuarnCore(QuarnCore* core) {
@@ -37,8 +40,7 @@ void QuarnInspectorWindowController::orderOut() {
 }
 
 void QuarnInspectorWindowController::coreWillBeDestroyed(const QuarnCore* core) {
-  QuarnInspectorWindowController& inspector = sharedWindowController();
-  if (!core || inspector.controller_.quarncoreObj() != core) return;
-  inspector.orderOut();
-  inspector.setQuarncoreObj(nullptr);
+  if (!gShared || !core || gShared->controller_.quarncoreObj() != core) return;
+  gShared->orderOut();
+  gShared->setQuarncoreObj(nullptr);
 }

@@ -8,6 +8,7 @@
 #include "quarn/QuarnTexture.h"
 #include "quarn/QuarnTextureLayer.h"
 
+namespace quarn_inspector {
 namespace {
 
 // Value conversions; a number accepts an int or a float.
@@ -25,7 +26,7 @@ const std::string* asString(const QuarnValue& v) { return std::get_if<std::strin
 const QuarnColor* asColor(const QuarnValue& v) { return std::get_if<QuarnColor>(&v); }
 
 template <class T>
-QuarnProperty<T> number(const char* key, float (T::*get)() const, void (T::*set)(float)) {
+Property<T> number(const char* key, float (T::*get)() const, void (T::*set)(float)) {
   return {key, [get](const T& o) { return QuarnValue((o.*get)()); },
           [set](T& o, const QuarnValue& v) {
             auto f = asFloat(v);
@@ -35,7 +36,7 @@ QuarnProperty<T> number(const char* key, float (T::*get)() const, void (T::*set)
 }
 
 template <class T>
-QuarnProperty<T> flag(const char* key, bool (T::*get)() const, void (T::*set)(bool)) {
+Property<T> flag(const char* key, bool (T::*get)() const, void (T::*set)(bool)) {
   return {key, [get](const T& o) { return QuarnValue((o.*get)()); },
           [set](T& o, const QuarnValue& v) {
             const bool* b = asBool(v);
@@ -45,7 +46,7 @@ QuarnProperty<T> flag(const char* key, bool (T::*get)() const, void (T::*set)(bo
 }
 
 template <class T, class Get>
-QuarnProperty<T> text(const char* key, Get get, void (T::*set)(const std::string&)) {
+Property<T> text(const char* key, Get get, void (T::*set)(const std::string&)) {
   return {key, [get](const T& o) { return QuarnValue(std::string((o.*get)())); },
           [set](T& o, const QuarnValue& v) {
             const std::string* s = asString(v);
@@ -55,7 +56,7 @@ QuarnProperty<T> text(const char* key, Get get, void (T::*set)(const std::string
 }
 
 template <class T>
-QuarnProperty<T> color(const char* key, QuarnColor (T::*get)() const, void (T::*set)(const QuarnColor&)) {
+Property<T> color(const char* key, QuarnColor (T::*get)() const, void (T::*set)(const QuarnColor&)) {
   return {key, [get](const T& o) { return QuarnValue((o.*get)()); },
           [set](T& o, const QuarnValue& v) {
             const QuarnColor* c = asColor(v);
@@ -65,13 +66,13 @@ QuarnProperty<T> color(const char* key, QuarnColor (T::*get)() const, void (T::*
 }
 
 template <class T>
-QuarnProperty<T> readOnly(const char* key, std::function<QuarnValue(const T&)> get) {
+Property<T> readOnly(const char* key, std::function<QuarnValue(const T&)> get) {
   return {key, std::move(get), nullptr};
 }
 
 // Position, rotation, scale and velocities of any node class.
 template <class T>
-void addNodeProperties(QuarnPropertyTable<T>& table, bool withMotion) {
+void addNodeProperties(PropertyTable<T>& table, bool withMotion) {
   table.push_back(number<T>("pX", &T::pX, &T::setPX));
   table.push_back(number<T>("pY", &T::pY, &T::setPY));
   table.push_back(number<T>("pZ", &T::pZ, &T::setPZ));
@@ -93,7 +94,7 @@ void addNodeProperties(QuarnPropertyTable<T>& table, bool withMotion) {
 }
 
 // A particle-system property; none (and not settable) on a plain geometry.
-QuarnProperty<QuarnGeometry> particleNumber(const char* key, float (QuarnParticleSystem::*get)() const,
+Property<QuarnGeometry> particleNumber(const char* key, float (QuarnParticleSystem::*get)() const,
                                             void (QuarnParticleSystem::*set)(float)) {
   return {key,
           [get](const QuarnGeometry& g) {
@@ -111,9 +112,9 @@ QuarnProperty<QuarnGeometry> particleNumber(const char* key, float (QuarnParticl
 
 }  // namespace
 
-const QuarnPropertyTable<QuarnModel>& quarnModelProperties() {
-  static const QuarnPropertyTable<QuarnModel> table = [] {
-    QuarnPropertyTable<QuarnModel> t;
+const PropertyTable<QuarnModel>& modelProperties() {
+  static const PropertyTable<QuarnModel> table = [] {
+    PropertyTable<QuarnModel> t;
     t.push_back(text<QuarnModel>("name", &QuarnModel::name, &QuarnModel::setName));
     t.push_back(readOnly<QuarnModel>("resource", [](const QuarnModel& m) {
       return m.resource() ? QuarnValue(m.resource()->name()) : QuarnValue();
@@ -127,9 +128,9 @@ const QuarnPropertyTable<QuarnModel>& quarnModelProperties() {
   return table;
 }
 
-const QuarnPropertyTable<QuarnGeometry>& quarnGeometryProperties() {
-  static const QuarnPropertyTable<QuarnGeometry> table = [] {
-    QuarnPropertyTable<QuarnGeometry> t;
+const PropertyTable<QuarnGeometry>& geometryProperties() {
+  static const PropertyTable<QuarnGeometry> table = [] {
+    PropertyTable<QuarnGeometry> t;
     t.push_back(text<QuarnGeometry>("name", &QuarnGeometry::name, &QuarnGeometry::setName));
     t.push_back(text<QuarnGeometry>("geometryType", &QuarnGeometry::geometryType, &QuarnGeometry::setGeometryType));
     t.push_back(flag<QuarnGeometry>("animating", &QuarnGeometry::animating, &QuarnGeometry::setAanimating));
@@ -170,9 +171,9 @@ const QuarnPropertyTable<QuarnGeometry>& quarnGeometryProperties() {
   return table;
 }
 
-const QuarnPropertyTable<QuarnShader>& quarnShaderProperties() {
-  static const QuarnPropertyTable<QuarnShader> table = [] {
-    QuarnPropertyTable<QuarnShader> t;
+const PropertyTable<QuarnShader>& shaderProperties() {
+  static const PropertyTable<QuarnShader> table = [] {
+    PropertyTable<QuarnShader> t;
     t.push_back(text<QuarnShader>("name", &QuarnShader::name, &QuarnShader::setName));
     t.push_back(color<QuarnShader>("diffuse", &QuarnShader::diffuse, &QuarnShader::setDiffuse));
     t.push_back(color<QuarnShader>("ambient", &QuarnShader::ambient, &QuarnShader::setAmbient));
@@ -189,9 +190,9 @@ const QuarnPropertyTable<QuarnShader>& quarnShaderProperties() {
   return table;
 }
 
-const QuarnPropertyTable<QuarnTexture>& quarnTextureProperties() {
-  static const QuarnPropertyTable<QuarnTexture> table = [] {
-    QuarnPropertyTable<QuarnTexture> t;
+const PropertyTable<QuarnTexture>& textureProperties() {
+  static const PropertyTable<QuarnTexture> table = [] {
+    PropertyTable<QuarnTexture> t;
     t.push_back(text<QuarnTexture>("name", &QuarnTexture::name, &QuarnTexture::setName));
     t.push_back(text<QuarnTexture>("sourceImagePath", &QuarnTexture::sourceImagePath,
                                    &QuarnTexture::setSourceImagePath));
@@ -207,9 +208,9 @@ const QuarnPropertyTable<QuarnTexture>& quarnTextureProperties() {
   return table;
 }
 
-const QuarnPropertyTable<QuarnLight>& quarnLightProperties() {
-  static const QuarnPropertyTable<QuarnLight> table = [] {
-    QuarnPropertyTable<QuarnLight> t;
+const PropertyTable<QuarnLight>& lightProperties() {
+  static const PropertyTable<QuarnLight> table = [] {
+    PropertyTable<QuarnLight> t;
     t.push_back(text<QuarnLight>("name", &QuarnLight::name, &QuarnLight::setName));
     t.push_back(flag<QuarnLight>("enabled", &QuarnLight::enabled, &QuarnLight::setEnabled));
     t.push_back(color<QuarnLight>("diffuse", &QuarnLight::diffuse, &QuarnLight::setDiffuse));
@@ -221,9 +222,9 @@ const QuarnPropertyTable<QuarnLight>& quarnLightProperties() {
   return table;
 }
 
-const QuarnPropertyTable<QuarnTextureLayer>& quarnTextureLayerProperties() {
-  static const QuarnPropertyTable<QuarnTextureLayer> table = [] {
-    QuarnPropertyTable<QuarnTextureLayer> t;
+const PropertyTable<QuarnTextureLayer>& textureLayerProperties() {
+  static const PropertyTable<QuarnTextureLayer> table = [] {
+    PropertyTable<QuarnTextureLayer> t;
     t.push_back(text<QuarnTextureLayer>("name", &QuarnTextureLayer::name, &QuarnTextureLayer::setName));
     t.push_back(readOnly<QuarnTextureLayer>("texture", [](const QuarnTextureLayer& l) {
       return l.texture() ? QuarnValue(l.texture()->name()) : QuarnValue();
@@ -241,3 +242,5 @@ const QuarnPropertyTable<QuarnTextureLayer>& quarnTextureLayerProperties() {
   }();
   return table;
 }
+
+}  // namespace quarn_inspector

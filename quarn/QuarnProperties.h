@@ -7,33 +7,37 @@
 
 #include "quarn/QuarnCoreController.h"
 
+namespace quarn_inspector {
+
 template <class T>
-struct QuarnProperty {
+struct Property {
   std::string key;
   std::function<QuarnValue(const T&)> get;
   std::function<bool(T&, const QuarnValue&)> set;  // null: read-only
 };
 
 template <class T>
-using QuarnPropertyTable = std::vector<QuarnProperty<T>>;
+using PropertyTable = std::vector<Property<T>>;
 
-const QuarnPropertyTable<QuarnModel>& quarnModelProperties();
-const QuarnPropertyTable<QuarnGeometry>& quarnGeometryProperties();
-const QuarnPropertyTable<QuarnShader>& quarnShaderProperties();
-const QuarnPropertyTable<QuarnTexture>& quarnTextureProperties();
-const QuarnPropertyTable<QuarnLight>& quarnLightProperties();
-const QuarnPropertyTable<QuarnTextureLayer>& quarnTextureLayerProperties();
+const PropertyTable<QuarnModel>& modelProperties();
+const PropertyTable<QuarnGeometry>& geometryProperties();
+const PropertyTable<QuarnShader>& shaderProperties();
+const PropertyTable<QuarnTexture>& textureProperties();
+const PropertyTable<QuarnLight>& lightProperties();
+const PropertyTable<QuarnTextureLayer>& textureLayerProperties();
 
 template <class T>
-const QuarnProperty<T>* quarnFindProperty(const QuarnPropertyTable<T>& table, const std::string& key) {
+const Property<T>* findProperty(const PropertyTable<T>& table, const std::string& key) {
   for (const auto& property : table)
     if (property.key == key) return &property;
   return nullptr;
 }
 
 template <class T>
-std::vector<std::string> quarnPropertyKeys(const QuarnPropertyTable<T>& table) {
+std::vector<std::string> propertyKeys(const PropertyTable<T>& table) {
   std::vector<std::string> keys;
   for (const auto& property : table) keys.push_back(property.key);
   return keys;
 }
+
+}  // namespace quarn_inspector
