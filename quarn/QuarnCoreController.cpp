@@ -72,7 +72,8 @@ const std::vector<std::string>& QuarnCoreController::columnIdentifiers(const std
 
 std::vector<std::string> QuarnCoreController::guidePaths() {
   std::vector<std::string> paths;
-  if (const char* env = std::getenv("QUARN_GUIDE"); env && *env) paths.push_back(env);
+  // An explicit guide is the only one looked for.
+  if (const char* env = std::getenv("QUARN_GUIDE"); env && *env) return {env};
   // The folder of the library itself: share/quarn/Guide.md one level up (the build tree, and an
   // install whose library folder is lib/), then two levels up (lib/<multiarch>/).
   Dl_info info;

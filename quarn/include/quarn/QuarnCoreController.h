@@ -66,8 +66,9 @@ class QuarnCoreController {
   // Logs "quarnCoreController awoke from nib" and loads the guide (a missing guide leaves the
   // text empty).
   void awakeFromNib();
-  // Where the guide is looked for, in order: QUARN_GUIDE when set, then share/quarn/Guide.md
-  // beside the library (the build tree and any relocated install), then the installed path.
+  // Where the guide is looked for: only $QUARN_GUIDE when it is set; otherwise
+  // share/quarn/Guide.md beside the library (the build tree and any relocated install), then
+  // the installed path.
   static std::vector<std::string> guidePaths();
   const std::string& guideText() const { return guideText_; }
 
