@@ -70,6 +70,20 @@ const std::vector<std::string>& QuarnCoreController::columnIdentifiers(const std
   return none;
 }
 
+bool QuarnCoreController::columnIsEditable(const std::string& tab, const std::string& column) {
+  auto editable = [&](const auto& table) {
+    const auto* property = findProperty(table, column);
+    return property && property->set != nullptr;
+  };
+  if (tab == "models") return editable(modelProperties());
+  if (tab == "geometries") return editable(geometryProperties());
+  if (tab == "shaders") return editable(shaderProperties());
+  if (tab == "textures") return editable(textureProperties());
+  if (tab == "lights") return editable(lightProperties());
+  if (tab == "textureLayers") return editable(textureLayerProperties());
+  return false;
+}
+
 std::vector<std::string> QuarnCoreController::guidePaths() {
   std::vector<std::string> paths;
   // An explicit guide is the only one looked for.

@@ -60,6 +60,8 @@ class QuarnCoreController {
   static const std::vector<std::string>& tabIdentifiers();  // models, geometries, shaders, textures, lights, textureLayers
   // The columns (property keys) of a tab's table; empty for an unknown tab.
   static const std::vector<std::string>& columnIdentifiers(const std::string& tabIdentifier);
+  // Whether a column's cells can be edited (setValueForKey); false for read-only and unknown ones.
+  static bool columnIsEditable(const std::string& tabIdentifier, const std::string& columnIdentifier);
 
   QuarnCoreController() = default;
 
