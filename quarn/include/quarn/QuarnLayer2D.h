@@ -26,6 +26,7 @@ class QuarnLayer2D {
   void randomiseColors();
   // Next hue (one degree), sent as the clear colour.
   void cycleBGColor();
+  // Draws unlit without depth testing, then restores both as they were.
   void drawQuad();
   const std::string& name() const { return name_; }
   void setName(const std::string& name) { name_ = name; }
