@@ -21,6 +21,7 @@ class QuarnInspectorUI {
   void draw(QuarnSize displaySize);
   void performQueued();
   bool hasQueued() const { return !queue_.empty(); }
+  void discardQueued() { queue_.clear(); }
 
   // Where a named control (a button's label, a tab's identifier) was drawn in the last frame,
   // in pixels from the window's top-left corner.

@@ -44,3 +44,11 @@ void QuarnInspectorWindowController::coreWillBeDestroyed(const QuarnCore* core) 
   gShared->orderOut();
   gShared->setQuarncoreObj(nullptr);
 }
+
+unsigned long QuarnInspectorWindowController::systemWindowID() const { return window_ ? window_->systemWindowID() : 0; }
+
+std::uint64_t QuarnInspectorWindowController::framesDrawn() const { return window_ ? window_->framesDrawn() : 0; }
+
+std::optional<QuarnRect> QuarnInspectorWindowController::controlFrame(const std::string& name) const {
+  return window_ ? window_->controlFrame(name) : std::nullopt;
+}

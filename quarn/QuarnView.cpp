@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <cstring>
+
 #include "platform/foundation/Log.h"
 #include "quarn/QuarnCamera.h"
 #include "quarn/QuarnInspectorWindowController.h"
@@ -45,6 +47,10 @@ QuarnView::~QuarnView() {
 
 bool QuarnView::initOffscreenWithSize(QuarnSize size) {
   platform::log("Initing OpenGL view");
+  if (platform_->valid()) {
+    platform::log("QuarnView: already initialised");
+    return false;
+  }
   auto context = std::make_unique<platform::gl::SurfacelessGLContext>(static_cast<int>(size.width),
                                                                       static_cast<int>(size.height));
   if (!context->valid()) {
@@ -53,9 +59,9 @@ bool QuarnView::initOffscreenWithSize(QuarnSize size) {
   }
   platform_->offscreen = std::move(context);
   makeCurrentContext();
-  platform::log("OpenGL view created... (off-screen %d x %d, colour %d bits, depth %d bits)",
-                platform_->offscreen->width(), platform_->offscreen->height(), platform_->offscreen->colorBits(),
-                platform_->offscreen->depthBits());
+  platform::log("OpenGL view created... (off-screen %d x %d; %s; %s)", platform_->offscreen->width(),
+                platform_->offscreen->height(), platform_->offscreen->pixelFormat().description().c_str(),
+                platform_->offscreen->glRenderer().c_str());
   return true;
 }
 
@@ -126,17 +132,36 @@ void QuarnView::toggleInspectorWindow(QuarnCore& core) {
 
 QuarnSize QuarnView::frameSize() const { return platform_->size(); }
 
-int QuarnView::colorBits() const { return platform_->offscreen ? platform_->offscreen->colorBits() : 0; }
-int QuarnView::depthBits() const { return platform_->offscreen ? platform_->offscreen->depthBits() : 0; }
-bool QuarnView::doubleBuffered() const { return false; }
+int QuarnView::colorBits() const { return platform_->context() ? platform_->context()->pixelFormat().colorBits() : 0; }
+int QuarnView::depthBits() const { return platform_->context() ? platform_->context()->pixelFormat().depthBits : 0; }
+bool QuarnView::doubleBuffered() const {
+  return platform_->context() && platform_->context()->pixelFormat().doubleBuffered;
+}
 
 QuarnImage QuarnView::readPixels() {
-  if (!platform_->offscreen) return {};
-  std::vector<std::uint8_t> pixels = platform_->offscreen->readPixelsTopDown();
-  if (pixels.empty()) return {};
-  for (size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
-  QuarnImage image(platform_->offscreen->width(), platform_->offscreen->height(), false);
-  image.pixels() = std::move(pixels);
+  if (!makeCurrentContext()) return {};
+  const QuarnSize size = frameSize();
+  const int width = static_cast<int>(size.width), height = static_cast<int>(size.height);
+  if (width <= 0 || height <= 0) return {};
+  // A double-buffered window shows its front buffer; the back one is undefined after a swap.
+  GLint readBuffer = 0, alignment = 4;
+  glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+  glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
+  if (doubleBuffered()) glReadBuffer(GL_FRONT);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  std::vector<std::uint8_t> bottomUp(static_cast<size_t>(width) * height * 4);
+  glFinish();
+  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+  glPixelStorei(GL_PACK_ALIGNMENT, alignment);
+  glReadBuffer(static_cast<GLenum>(readBuffer));
+  QuarnImage image(width, height, false);
+  if (image.empty()) return image;
+  const size_t row = static_cast<size_t>(width) * 4;
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* out = image.row(height - 1 - y);
+    std::memcpy(out, &bottomUp[static_cast<size_t>(y) * row], row);
+    for (size_t i = 3; i < row; i += 4) out[i] = 255;  // opaque, as shown
+  }
   return image;
 }
 

@@ -18,6 +18,7 @@ void applyGLAttributes(const GLSurfaceRequest& r) {
   s.GL_SetAttribute(SDL_GL_STENCIL_SIZE, r.stencilBits);
   s.GL_SetAttribute(SDL_GL_DOUBLEBUFFER, r.doubleBuffered ? 1 : 0);
   if (r.accelerated) s.GL_SetAttribute(SDL_GL_ACCELERATED_VISUAL, 1);
+  if (r.shareWithCurrentContext) s.GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
   if (r.compatibilityProfile) s.GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
   if (r.majorVersion > 0) {
     s.GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, r.majorVersion);
@@ -143,6 +144,15 @@ void NativeWindow::hide() {
 }
 
 void NativeWindow::raise() { sdl().RaiseWindow(window_); }
+
+void NativeWindow::setFullScreen(bool fullScreen) {
+  if (sdl().SetWindowFullscreen(window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
+    platform::log("NativeWindow: full screen %s refused: %s", fullScreen ? "on" : "off", sdl().GetError());
+}
+
+bool NativeWindow::isFullScreen() const {
+  return (sdl().GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
+}
 
 void NativeWindow::present(const uint8_t* pixels, int width, int height, int stride,
                            const std::vector<PixelRect>& rects) {

@@ -23,6 +23,9 @@ struct GLSurfaceRequest {
   int depthBits = 24;
   int stencilBits = 0;
   bool doubleBuffered = true;
+  // A context made for the window shares textures and display lists with the context current
+  // when it is made (an inspector window showing a view's textures).
+  bool shareWithCurrentContext = false;
   bool accelerated = false;
   bool compatibilityProfile = true;
   int majorVersion = 0, minorVersion = 0;  // 0: any
@@ -75,6 +78,10 @@ class NativeWindow {
   // 0 transparent .. 1 opaque, where the desktop composites windows.
   void setOpacity(float opacity);
   void setAlwaysOnTop(bool onTop);
+  // Covers the whole display, without frame, or back to the window it was (the platform's
+  // plain full-screen switch of a window).
+  void setFullScreen(bool fullScreen);
+  bool isFullScreen() const;
   // The window manager keeps this window above `parent` (transient for it); null undoes it.
   void setTransientFor(NativeWindow* parent);
 

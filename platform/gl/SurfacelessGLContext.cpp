@@ -43,14 +43,18 @@ SurfacelessGLContext::SurfacelessGLContext(int width, int height)
     platform::log("SurfacelessGLContext: no RGBA8 configuration with depth (error 0x%x)", eglGetError());
     return;
   }
-  EGLint red = 0, green = 0, blue = 0, alpha = 0, depth = 0;
-  eglGetConfigAttrib(display, config, EGL_RED_SIZE, &red);
-  eglGetConfigAttrib(display, config, EGL_GREEN_SIZE, &green);
-  eglGetConfigAttrib(display, config, EGL_BLUE_SIZE, &blue);
-  eglGetConfigAttrib(display, config, EGL_ALPHA_SIZE, &alpha);
-  eglGetConfigAttrib(display, config, EGL_DEPTH_SIZE, &depth);
-  colorBits_ = red + green + blue + alpha;
-  depthBits_ = depth;
+  auto attribute = [&](EGLint name) {
+    EGLint value = 0;
+    return eglGetConfigAttrib(display, config, name, &value) ? static_cast<int>(value) : 0;
+  };
+  format_.redBits = attribute(EGL_RED_SIZE);
+  format_.greenBits = attribute(EGL_GREEN_SIZE);
+  format_.blueBits = attribute(EGL_BLUE_SIZE);
+  format_.alphaBits = attribute(EGL_ALPHA_SIZE);
+  format_.depthBits = attribute(EGL_DEPTH_SIZE);
+  format_.stencilBits = attribute(EGL_STENCIL_SIZE);
+  format_.doubleBuffered = false;
+  format_.accelerated = attribute(EGL_CONFIG_CAVEAT) != EGL_SLOW_CONFIG;
 
   const EGLint surfaceAttributes[] = {EGL_WIDTH, width_, EGL_HEIGHT, height_, EGL_NONE};
   EGLSurface surface = eglCreatePbufferSurface(display, config, surfaceAttributes);
@@ -97,6 +101,14 @@ bool SurfacelessGLContext::isCurrent() const { return context_ && eglGetCurrentC
 
 void SurfacelessGLContext::flush() {
   if (isCurrent()) glFinish();
+}
+
+void* SurfacelessGLContext::procAddress(const char* name) const {
+  return reinterpret_cast<void*>(eglGetProcAddress(name));
+}
+
+std::unique_ptr<GLContext> makeSurfacelessGLContext(int width, int height) {
+  return std::make_unique<SurfacelessGLContext>(width, height);
 }
 
 std::vector<std::uint8_t> SurfacelessGLContext::readPixelsTopDown() {

@@ -4,7 +4,10 @@
 // shows it with that core or hides it. It is a window of its own, drawn with Dear ImGui on the
 // main run loop: a tab per registry with a table of object properties, the scene outline, the
 // buttons of QuarnCoreController, colour editors with opacity, a texture preview and the guide.
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "quarn/QuarnCoreController.h"
 
@@ -30,6 +33,14 @@ class QuarnInspectorWindowController {
 
   // A core is going away (its view is being torn down): the inspector lets go of it and hides.
   static void coreWillBeDestroyed(const QuarnCore* core);
+
+  // The inspector window's id in the window system (the X11 window id, for tools such as
+  // xdotool; 0 before it is made), the frames it has drawn, and where a named control (a
+  // button's label such as "New Model", "tab:models", "row:models:0", "outline:Scene") was drawn in
+  // the last frame, in pixels from the window's top-left corner.
+  unsigned long systemWindowID() const;
+  std::uint64_t framesDrawn() const;
+  std::optional<QuarnRect> controlFrame(const std::string& name) const;
 
   // The window side (defined where the window is built).
   struct Window;

@@ -129,8 +129,15 @@ class QuarnView : public QuarnViewLink {
   QuarnImage readPixels();
 
   // --- Window (windowed views)
-  // The platform window's id (0 off-screen) and its title.
+  // The id of the window the view draws into now (its own, or the full-screen one; 0
+  // off-screen), and that window's id in the window system (the X11 window id, for tools such as
+  // xdotool; 0 elsewhere).
   std::uint32_t windowID() const;
+  unsigned long systemWindowID() const;
+  // False once the user closed the view's window (it is hidden, the view lives on).
+  bool windowIsOpen() const;
+  // Windows of views still open in the process.
+  static int openViewWindows();
   void setTitle(const std::string& title);
   bool fullScreenMode() const { return _fullScreenMode; }
   bool faded() const { return _faded; }
@@ -153,8 +160,12 @@ class QuarnView : public QuarnViewLink {
   void toggleFullScreenMode(const void* sender = nullptr);
   void fadeOut();
   void fadeIn();
-  // Alternative switch: the view's own window made full screen (nothing in the framework calls it).
+  // Alternative switch: the view's own window made full screen, or back (nothing in the
+  // framework calls it).
   void setScreenModeCGL();
+  // Steps of the gamma fade each way (back to back); without gamma ramps, frames of a black quad.
+  static constexpr int kFadeSteps = 1000;
+  static constexpr int kFadeQuadSteps = 8;
 
   // --- Forwarded to the core (null or empty before awakeFromNib)
   std::shared_ptr<QuarnModel> newModel();
@@ -206,6 +217,8 @@ class QuarnView : public QuarnViewLink {
 
  private:
   void timerFired();
+  void closeWindow();
+  void drawFadeQuad(float opacity);
 
   std::unique_ptr<Platform> platform_;  // window, context, frame timer, full-screen state
   std::unique_ptr<QuarnCore> _core3d;
