@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <atomic>
 #include <cstring>
 
 #include "platform/foundation/Log.h"
@@ -15,7 +16,7 @@ const std::string QuarnView::QuarnModalPanelRunLoopMode = "NSModalPanelRunLoopMo
 
 namespace {
 
-bool gMainLoopStopped = false;
+std::atomic<bool> gMainLoopStopped{false};
 
 template <class T>
 const QuarnCore::Registry<T>& emptyRegistry() {
@@ -43,6 +44,7 @@ QuarnView::~QuarnView() {
     _core3d->shutDown();
     _core3d.reset();
   }
+  if (platform_->window && !platform_->windowClosed) --Platform::openWindows;
 }
 
 bool QuarnView::initOffscreenWithSize(QuarnSize size) {

@@ -21,6 +21,8 @@ struct QuarnView::Platform {
   std::unique_ptr<platform::display::NativeWindow> _fullScreenWindow;
   std::unique_ptr<platform::gl::WindowGLContext> windowContext;
   platform::RunLoop::TimerId _timer = 0;
+  // Views whose windows are open; QuarnView::runMainLoop ends when the last one closes.
+  static inline int openWindows = 0;
   bool plainFullScreen = false;  // setScreenModeCGL's switch of the window itself
   bool windowClosed = false;
   // Gamma ramps captured by fadeOut.

@@ -20,10 +20,6 @@ using platform::display::WindowStyle;
 
 namespace {
 
-// Views whose windows are open; the main loop of QuarnView::runMainLoop ends when the last one
-// is closed.
-int gOpenViewWindows = 0;
-
 // The pixel format attributes as a request for the display: double buffer (5), accelerated (73),
 // colour size (8) and depth size (12) with their values.
 std::optional<GLSurfaceRequest> surfaceRequest(const std::vector<int>& attributes) {
@@ -111,7 +107,7 @@ bool QuarnView::initWithFrame(QuarnRect frame) {
   platform_->window->addEventHandler([this](const Event& event) { platform_->handleEvent(*this, event); });
   platform_->window->show();
   platform_->window->raise();
-  ++gOpenViewWindows;
+  ++Platform::openWindows;
   return true;
 }
 
@@ -135,12 +131,12 @@ void QuarnView::closeWindow() {
   if (_fullScreenMode) toggleFullScreenMode(nullptr);
   platform_->window->hide();
   platform_->windowClosed = true;
-  if (--gOpenViewWindows <= 0) stopMainLoop();
+  if (--Platform::openWindows <= 0) stopMainLoop();
 }
 
 bool QuarnView::windowIsOpen() const { return platform_->window && !platform_->windowClosed; }
 
-int QuarnView::openViewWindows() { return gOpenViewWindows; }
+int QuarnView::openViewWindows() { return Platform::openWindows; }
 
 std::uint32_t QuarnView::windowID() const {
   const NativeWindow* window = platform_->currentWindow();

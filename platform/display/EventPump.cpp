@@ -278,7 +278,10 @@ bool EventPump::pump() {
     const Event ev = translate(e, buttons_);
     if (e.type == SDL_DROPFILE && e.drop.file) sdl().free(e.drop.file);
     if (ev.type == EventType::None) continue;
-    if (isMotion(ev.type) && cursorHidden_) setCursorHiddenUntilMouseMoves(false);
+    // Only a real move shows the cursor again: a window appearing under the pointer makes the
+    // display report a motion of nothing.
+    if (isMotion(ev.type) && cursorHidden_ && e.type == SDL_MOUSEMOTION && (e.motion.xrel != 0 || e.motion.yrel != 0))
+      setCursorHiddenUntilMouseMoves(false);
     if (isWindowEvent(ev.type))
       deliver(ev);
     else
