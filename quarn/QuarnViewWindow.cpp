@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 
 #include "platform/display/EventPump.h"
+#include "platform/display/SDLLibrary.h"
 #include "platform/foundation/Log.h"
 #include "quarn/QuarnCamera.h"
 #include "quarn/QuarnViewPlatform.h"
@@ -72,6 +75,21 @@ bool QuarnView::initWithFrame(QuarnRect frame) {
   const std::optional<GLSurfaceRequest> request = surfaceRequest(pixelFormatAttributes());
   if (!request) {
     platform::log("Invalid OpenGL format... terminating");
+    return false;
+  }
+  // A window nobody can see (the display layer's stand-in driver, chosen because there is no
+  // desktop) is no view; programs without a display use an off-screen view. A stand-in driver
+  // asked for by SDL_VIDEODRIVER is taken as meant.
+  if (!platform::display::startDisplay()) {
+    platform::log("Invalid OpenGL format... terminating");
+    return false;
+  }
+  const std::string driver = platform::display::videoDriver();
+  const char* asked = std::getenv("SDL_VIDEODRIVER");
+  if ((driver == "dummy" || driver == "offscreen") && !(asked && *asked)) {
+    platform::log("QuarnView: no desktop to show a window on (display driver '%s'); an off-screen view draws without one",
+                  driver.c_str());
+    platform::log("OpenGL view not created... terminating");
     return false;
   }
   // The frame counts from the bottom-left of the main display, the display from its top-left.
@@ -225,7 +243,8 @@ void QuarnView::toggleFullScreenMode(const void*) {
 
 void QuarnView::fadeOut() {
   NativeWindow* window = platform_->currentWindow();
-  platform_->haveRamps = window && window->gammaRamp(platform_->ramps[0], platform_->ramps[1], platform_->ramps[2]);
+  platform_->haveRamps = fadeStyle_ == FadeStyle::DisplayGamma && window &&
+                         window->gammaRamp(platform_->ramps[0], platform_->ramps[1], platform_->ramps[2]);
   if (platform_->haveRamps) {
     // The transfer formula's ends, as the ramps show them (gamma is left as it is).
     redMin = platform_->ramps[0][0] / 65535.0f;

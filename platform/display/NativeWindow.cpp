@@ -146,13 +146,23 @@ void NativeWindow::hide() {
 void NativeWindow::raise() { sdl().RaiseWindow(window_); }
 
 void NativeWindow::setFullScreen(bool fullScreen) {
-  if (sdl().SetWindowFullscreen(window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
-    platform::log("NativeWindow: full screen %s refused: %s", fullScreen ? "on" : "off", sdl().GetError());
+  if (fullScreen == fullScreen_) return;
+  // Done by hand rather than through the window manager's full-screen state, which needs a
+  // window manager: without a frame, over the display's bounds, above ordinary windows; and back.
+  if (fullScreen) {
+    frameBeforeFullScreen_ = frame();
+    sdl().SetWindowBordered(window_, SDL_FALSE);
+    setFrame(screenBounds());
+    sdl().SetWindowAlwaysOnTop(window_, SDL_TRUE);
+  } else {
+    sdl().SetWindowAlwaysOnTop(window_, style_.alwaysOnTop ? SDL_TRUE : SDL_FALSE);
+    sdl().SetWindowBordered(window_, style_.borderless ? SDL_FALSE : SDL_TRUE);
+    if (frameBeforeFullScreen_) setFrame(*frameBeforeFullScreen_);
+  }
+  fullScreen_ = fullScreen;
 }
 
-bool NativeWindow::isFullScreen() const {
-  return (sdl().GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
-}
+bool NativeWindow::isFullScreen() const { return fullScreen_; }
 
 void NativeWindow::present(const uint8_t* pixels, int width, int height, int stride,
                            const std::vector<PixelRect>& rects) {

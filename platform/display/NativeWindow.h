@@ -78,8 +78,8 @@ class NativeWindow {
   // 0 transparent .. 1 opaque, where the desktop composites windows.
   void setOpacity(float opacity);
   void setAlwaysOnTop(bool onTop);
-  // Covers the whole display, without frame, or back to the window it was (the platform's
-  // plain full-screen switch of a window).
+  // Covers the whole display without a frame, above ordinary windows, or goes back to the frame
+  // it had (the platform's plain full-screen switch of a window).
   void setFullScreen(bool fullScreen);
   bool isFullScreen() const;
   // The window manager keeps this window above `parent` (transient for it); null undoes it.
@@ -110,6 +110,8 @@ class NativeWindow {
   WindowStyle style_;
   GLSurfaceRequest glSurface_;
   bool shown_ = false;
+  std::optional<PixelRect> frameBeforeFullScreen_;
+  bool fullScreen_ = false;
   std::vector<EventPump::HandlerId> handlers_;
 };
 

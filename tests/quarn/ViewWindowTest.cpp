@@ -15,6 +15,7 @@
 #include "QuarnLogCapture.h"
 #include "quarn/Quarn.h"
 #include "tests/support/DisplayTestSupport.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -190,6 +191,44 @@ TEST_F(QuarnViewWindowTest, DoubleClickTogglesFullScreenAndBack) {
   EXPECT_GT(view->renderedFrames(), 0u);
 }
 
+TEST_F(QuarnViewWindowTest, BlackQuadFadeDarkensTheViewOnly) {
+  view->camera()->setClearColor(QuarnColor::colorWithCalibratedRed(1, 1, 1, 1));
+  QuarnView::runMainLoopFor(0.2);
+  const platform::Image before = testsupport::screenshot();
+  ASSERT_FALSE(before.empty());
+  ASSERT_TRUE(testsupport::pixelNear(before, 260, 210, 255, 255, 255, 8)) << testsupport::describePixel(before, 260, 210);
+
+  view->setFadeStyle(QuarnView::FadeStyle::BlackQuad);
+  view->fadeOut();
+  EXPECT_TRUE(view->faded());
+  const platform::Image faded = testsupport::screenshot(testsupport::screenshotFile("quarn-faded.png"));
+  EXPECT_TRUE(testsupport::pixelNear(faded, 260, 210, 0, 0, 0, 8)) << testsupport::describePixel(faded, 260, 210);
+  view->fadeIn();
+  EXPECT_FALSE(view->faded());
+  view->render();
+  const platform::Image after = testsupport::screenshot();
+  EXPECT_TRUE(testsupport::pixelNear(after, 260, 210, 255, 255, 255, 8)) << testsupport::describePixel(after, 260, 210);
+}
+
+TEST_F(QuarnViewWindowTest, PlainFullScreenSwitchOfTheSameWindow) {
+  const std::uint32_t ownWindow = view->windowID();
+  view->setScreenModeCGL();
+  QuarnView::runMainLoopFor(0.5);
+  EXPECT_TRUE(view->fullScreenMode());
+  EXPECT_EQ(view->windowID(), ownWindow);
+  testsupport::WindowGeometry geometry = testsupport::windowGeometry(window);
+  EXPECT_EQ(geometry.width, 1280);
+  EXPECT_EQ(geometry.height, 1024);
+  EXPECT_EQ(view->camera()->bounds(), (QuarnSize{1280, 1024}));
+  view->setScreenModeCGL();
+  QuarnView::runMainLoopFor(0.5);
+  EXPECT_FALSE(view->fullScreenMode());
+  geometry = testsupport::windowGeometry(window);
+  EXPECT_EQ(geometry.width, 400);
+  EXPECT_EQ(geometry.height, 300);
+  EXPECT_EQ(view->camera()->bounds(), (QuarnSize{400, 300}));
+}
+
 TEST_F(QuarnViewWindowTest, DragTracksTheOffsetWhileFramesGoOn) {
   const auto before = view->renderedFrames();
   std::uint64_t duringDrag = 0;
@@ -252,6 +291,38 @@ TEST_F(QuarnViewWindowTest, ClosingTheLastWindowEndsTheMainLoop) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
   EXPECT_FALSE(view->windowIsOpen());
   EXPECT_EQ(QuarnView::openViewWindows(), 0);
+}
+
+TEST(QuarnDemoWindow, SpaceSuspendsAndIOpensTheInspector) {
+  const std::string why = testsupport::windowTestsUnavailable();
+  if (!why.empty()) GTEST_SKIP() << why;
+  std::thread input([] {
+    // Wait for the demo's window, then type into it.
+    for (int i = 0; i < 100; ++i) {
+      testsupport::RunResult found = testsupport::run("/usr/bin/xdotool", {"search", "--name", "Quarn demo"});
+      if (found.status == 0 && !found.out.empty()) {
+        const std::string window = found.out.substr(0, found.out.find('\n'));
+        pause(500);
+        xdotool({"mousemove", "--window", window, "30", "30"});
+        xdotool({"click", "1"});
+        pause(200);
+        xdotool({"type", "--delay", "300", "  i"});
+        return;
+      }
+      pause(100);
+    }
+  });
+  testsupport::RunResult demo =
+      testsupport::run(testsupport::binPath("quarn-demo"), {"--seconds", "5", "--size", "320x240"}, {}, 120);
+  input.join();
+  EXPECT_EQ(demo.status, 0) << demo.err;
+  // Space, space again, then I: suspended, resumed, and the inspector woke up.
+  const size_t suspended = demo.err.find("QuarnView setSuspended: 1");
+  ASSERT_NE(suspended, std::string::npos) << demo.err;
+  const size_t resumed = demo.err.find("QuarnView setSuspended: 0", suspended);
+  ASSERT_NE(resumed, std::string::npos) << demo.err;
+  const size_t inspector = demo.err.find("quarnCoreController awoke from nib", resumed);
+  EXPECT_NE(inspector, std::string::npos) << demo.err;
 }
 
 class QuarnInspectorWindowTest : public QuarnViewWindowTest {

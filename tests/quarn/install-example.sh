@@ -40,7 +40,8 @@ case "$MODE" in
     for example in offscreen window; do
       c++ -std=c++20 -Wall -Wextra -Werror "$SRC/examples/quarn/$example.cpp" $flags -o "$WORK/$example"
     done
-    ldd "$WORK/offscreen" | grep -q "$LIBDIR/libQuarn.so.1" || { echo "example does not load the staged library"; exit 1; }
+    loaded=$(ldd "$WORK/offscreen")
+    case "$loaded" in *"$LIBDIR/libQuarn.so.1"*) ;; *) echo "example does not load the staged library"; exit 1 ;; esac
     (cd "$WORK" && env -u DISPLAY ./offscreen "$WORK/frame.png")
     [ -s "$WORK/frame.png" ] || { echo "no PNG written"; exit 1; }
     ;;

@@ -166,6 +166,11 @@ class QuarnView : public QuarnViewLink {
   // Steps of the gamma fade each way (back to back); without gamma ramps, frames of a black quad.
   static constexpr int kFadeSteps = 1000;
   static constexpr int kFadeQuadSteps = 8;
+  // How the fades darken: the display's gamma ramps (all of the display, the default; a black
+  // quad where the display has no ramps), or a black quad over the view's own frame only.
+  enum class FadeStyle { DisplayGamma, BlackQuad };
+  FadeStyle fadeStyle() const { return fadeStyle_; }
+  void setFadeStyle(FadeStyle style) { fadeStyle_ = style; }
 
   // --- Forwarded to the core (null or empty before awakeFromNib)
   std::shared_ptr<QuarnModel> newModel();
@@ -226,6 +231,7 @@ class QuarnView : public QuarnViewLink {
   bool _suspended = false;
   bool _fullScreenMode = false;
   QuarnPoint _mouseDelta;
+  FadeStyle fadeStyle_ = FadeStyle::DisplayGamma;
   bool awake_ = false;
   bool rendering_ = false;
   std::uint64_t renderedFrames_ = 0;
