@@ -66,8 +66,9 @@ class QuarnView : public QuarnViewLink {
   // A window at frame (screen points, origin bottom-left of the main display) holding this view
   // with a double-buffered context. Logs "Initing OpenGL view"; false with "Invalid OpenGL
   // format... terminating" when no pixel format is granted, or "OpenGL view not created...
-  // terminating" when no window or context can be made (the process goes on). On success the
-  // context is current and the granted format is logged.
+  // terminating" when no window or context can be made, or when there is no desktop to show it
+  // on (the process goes on). On success the window is shown, the context is current and the
+  // granted format is logged.
   bool initWithFrame(QuarnRect frame);
   // The same view drawing into an off-screen context of that size: no window, no events.
   bool initOffscreenWithSize(QuarnSize size);
@@ -91,11 +92,14 @@ class QuarnView : public QuarnViewLink {
     return view;
   }
 
-  // --- Main run loop (drives every view's timer and the window events)
-  // Until stopMainLoop, or until the last window of a view has been closed.
+  // --- Main run loop (drives every view's timer, the inspector and the window events). The
+  // framework keeps its own loop: run it through these calls.
+  // Until stopMainLoop, or until the last window of a view has been closed (with no view window
+  // open, only stopMainLoop ends it).
   static void runMainLoop();
   // At most `seconds` in `mode` (default: the default mode); stopMainLoop ends it early.
   static void runMainLoopFor(double seconds, const std::string& mode = QuarnDefaultRunLoopMode);
+  // From any thread.
   static void stopMainLoop();
 
   // --- Drawing
@@ -125,7 +129,7 @@ class QuarnView : public QuarnViewLink {
   int colorBits() const;
   int depthBits() const;
   bool doubleBuffered() const;
-  // The pixels last drawn (the back buffer after render, top row first), opaque as shown.
+  // The pixels last drawn, top row first, opaque as shown (the front buffer of a window).
   QuarnImage readPixels();
 
   // --- Window (windowed views)
