@@ -150,6 +150,11 @@ TEST_F(QuarnViewWindowTest, SuspendedViewLeavesItsLastFrameAndState) {
 
 TEST_F(QuarnViewWindowTest, DoubleClickTogglesFullScreenAndBack) {
   const std::uint32_t ownWindow = view->windowID();
+  // A green box in the middle of the picture, unlit so that its colour is exact.
+  auto shader = view->newShaderWithDiffuse(QuarnColor::colorWithCalibratedRed(0, 0, 0, 1));
+  shader->setEmissive(QuarnColor::colorWithCalibratedRed(0, 1, 0, 1));
+  view->newModelWithGeometry(view->newGeometryWithType("box"), shader)->setScale({8, 8, 8});
+  view->camera()->setPosition({0, 0, 50});
   click(200, 150, 1);  // a single click does not toggle; the cursor hides until the mouse moves
   EXPECT_FALSE(view->fullScreenMode());
   EXPECT_TRUE(view->cursorHidden());
@@ -173,7 +178,10 @@ TEST_F(QuarnViewWindowTest, DoubleClickTogglesFullScreenAndBack) {
   view->makeCurrentContext();
   glGetIntegerv(GL_VIEWPORT, viewport);
   EXPECT_EQ(viewport[2], 1280);
-  testsupport::screenshot(testsupport::screenshotFile("quarn-fullscreen.png"));
+  // The context now draws into the full-screen window: the box is in the middle of the screen.
+  const platform::Image fullShot = testsupport::screenshot(testsupport::screenshotFile("quarn-fullscreen.png"));
+  EXPECT_TRUE(testsupport::pixelNear(fullShot, 640, 512, 0, 255, 0, 8)) << testsupport::describePixel(fullShot, 640, 512);
+  EXPECT_TRUE(testsupport::pixelNear(fullShot, 20, 20, 0, 0, 0, 8)) << testsupport::describePixel(fullShot, 20, 20);
 
   // The second double click lands on the full-screen window and brings the view back.
   const unsigned long fullWindow = view->systemWindowID();
@@ -188,7 +196,9 @@ TEST_F(QuarnViewWindowTest, DoubleClickTogglesFullScreenAndBack) {
   EXPECT_FALSE(testsupport::windowGeometry(fullWindow).found && testsupport::windowGeometry(fullWindow).viewable);
   QuarnView::runMainLoopFor(0.2);
   EXPECT_EQ(view->camera()->bounds(), (QuarnSize{400, 300}));
-  EXPECT_GT(view->renderedFrames(), 0u);
+  // And back in its own window, at (60, 60) on the screen.
+  const platform::Image back = testsupport::screenshot();
+  EXPECT_TRUE(testsupport::pixelNear(back, 60 + 200, 60 + 150, 0, 255, 0, 8)) << testsupport::describePixel(back, 260, 210);
 }
 
 TEST_F(QuarnViewWindowTest, BlackQuadFadeDarkensTheViewOnly) {
