@@ -2,7 +2,9 @@
 # Installs Quarn (component "quarn") with DESTDIR into a temporary staging folder, checks the
 # installed tree, then builds the examples as an outside program would and runs the off-screen one.
 #   install-example.sh BUILD_DIR SOURCE_DIR pkgconfig|cmake|headers
+# QUARN_EXAMPLE_FLAGS: extra compiler and linker flags (the sanitizers a library was built with).
 set -euo pipefail
+EXTRA=${QUARN_EXAMPLE_FLAGS:-}
 BUILD=$1
 SRC=$2
 MODE=$3
@@ -38,7 +40,7 @@ case "$MODE" in
     flags=$(PKG_CONFIG_PATH="$LIBDIR/pkgconfig" pkg-config --cflags --libs quarn)
     case "$flags" in *"$PREFIX"*) ;; *) echo "pkg-config flags do not point at the staging prefix: $flags"; exit 1 ;; esac
     for example in offscreen window; do
-      c++ -std=c++20 -Wall -Wextra -Werror "$SRC/examples/quarn/$example.cpp" $flags -o "$WORK/$example"
+      c++ -std=c++20 -Wall -Wextra -Werror $EXTRA "$SRC/examples/quarn/$example.cpp" $flags -o "$WORK/$example"
     done
     loaded=$(ldd "$WORK/offscreen")
     case "$loaded" in *"$LIBDIR/libQuarn.so.1"*) ;; *) echo "example does not load the staged library"; exit 1 ;; esac
@@ -46,7 +48,8 @@ case "$MODE" in
     [ -s "$WORK/frame.png" ] || { echo "no PNG written"; exit 1; }
     ;;
   cmake)
-    cmake -S "$SRC/examples/quarn" -B "$WORK/examples" -DCMAKE_PREFIX_PATH="$PREFIX" >"$WORK/configure.log"
+    cmake -S "$SRC/examples/quarn" -B "$WORK/examples" -DCMAKE_PREFIX_PATH="$PREFIX" \
+      -DCMAKE_CXX_FLAGS="$EXTRA" -DCMAKE_EXE_LINKER_FLAGS="$EXTRA" >"$WORK/configure.log"
     cmake --build "$WORK/examples" -j2 >"$WORK/build.log" || { cat "$WORK/build.log"; exit 1; }
     (cd "$WORK" && env -u DISPLAY "$WORK/examples/offscreen" "$WORK/frame.png")
     [ -s "$WORK/frame.png" ] || { echo "no PNG written"; exit 1; }
