@@ -184,6 +184,13 @@ TEST_F(QuarnGLTest, FogSendsOnlyChanges) {
   }
   EXPECT_EQ(fog.mode(), "GL_EXP2");
   EXPECT_EQ(getInteger(GL_FOG_MODE), GL_EXP2);
+
+  // An equal but different string is sent again; the fog's own string is not.
+  glFogi(GL_FOG_MODE, GL_EXP);
+  fog.setMode(fog.mode());
+  EXPECT_EQ(getInteger(GL_FOG_MODE), GL_EXP);
+  fog.setMode(std::string("GL_EXP2"));
+  EXPECT_EQ(getInteger(GL_FOG_MODE), GL_EXP2);
   fog.setEnabled(false);
   EXPECT_FALSE(glIsEnabled(GL_FOG));
   EXPECT_EQ(QuarnFogMachine::fogModes(), (std::vector<std::string>{"GL_LINEAR", "GL_EXP", "GL_EXP2"}));

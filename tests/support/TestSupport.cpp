@@ -13,6 +13,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -115,7 +116,8 @@ RunResult run(const std::string& program, const std::vector<std::string>& args, 
     return result;
   }
 
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+  const auto started = std::chrono::steady_clock::now();
+  auto deadline = started + std::chrono::duration<double>(timeoutSeconds);
   struct pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
   int open = 2;
   bool killed = false;
@@ -144,7 +146,11 @@ RunResult run(const std::string& program, const std::vector<std::string>& args, 
   for (auto& f : fds)
     if (f.fd >= 0) close(f.fd);
   int status = 0;
-  waitpid(pid, &status, 0);
+  struct rusage usage {};
+  while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+  }
+  result.maxRssKB = usage.ru_maxrss;
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   if (WIFEXITED(status))
     result.status = WEXITSTATUS(status);
   else if (WIFSIGNALED(status))

@@ -46,6 +46,8 @@ struct RunResult {
   int status = -1;  // exit status, or 128 + signal number
   std::string out;
   std::string err;
+  long maxRssKB = 0;     // peak resident size of the program, as the kernel counted it
+  double seconds = 0;    // wall-clock time from start to exit
 };
 
 // Runs a program with arguments (no shell), with extra "NAME=value" environment entries.
