@@ -135,7 +135,7 @@ TEST(MediaProbe, UnwritableResultsExitOneAndLeaveNothingBehind) {
   EXPECT_EQ(r.status, 1);
   size_t entries = 0;
   for (auto& e : std::filesystem::directory_iterator(std::filesystem::path(dir.path()).parent_path())) {
-    if (e.path().filename().string().rfind("." + std::filesystem::path(dir.path()).filename().string(), 0) == 0)
+    if (e.path().filename().string().rfind(std::string(".").append(std::filesystem::path(dir.path()).filename().string()), 0) == 0)
       ++entries;
   }
   EXPECT_EQ(entries, 0u);
@@ -222,4 +222,17 @@ TEST(MediaProbe, ResultsCarryMetadataLabelsAndChapters) {
   }
   std::string xml = readFile(dir.file("chapters.mp4.plist"));
   EXPECT_NE(xml.find("<key>QTMovieChapterName</key>\n\t\t\t<string>Intro</string>"), std::string::npos) << xml;
+}
+
+TEST(MediaProbe, CommonContainersAreReadWithoutLoadingFFmpeg) {
+  TempDir dir;
+  auto loads = [&](const std::string& media) {
+    RunResult r = run(binPath("mediaprobe"), {media, dir.file("out.plist")}, {"LD_DEBUG=files"});
+    EXPECT_EQ(r.status, 0) << media;
+    return r.err.find("mediatools-ffmpeg.so") != std::string::npos;
+  };
+  for (const char* name : {"audio.mp3", "audio.flac", "audio.ogg", "audio.wav", "movie.mkv", "direct/tags.opus",
+                           "direct/tags.aiff", "direct/movie.webm", "movie.mp4"})
+    EXPECT_FALSE(loads(fixture(name))) << name;
+  EXPECT_TRUE(loads(fixture("movie.avi"))) << "AVI still goes through FFmpeg (and the check sees it)";
 }

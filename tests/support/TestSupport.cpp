@@ -199,4 +199,12 @@ std::string readFile(const std::string& path) {
   return ss.str();
 }
 
+std::string mp3WithTag(const std::string& tag) {
+  std::string mp3 = readFile(fixture("audio.mp3"));
+  if (mp3.size() < 10 || mp3.compare(0, 3, "ID3") != 0) return tag + mp3;
+  size_t size = ((size_t(mp3[6]) & 0x7f) << 21) | ((size_t(mp3[7]) & 0x7f) << 14) | ((size_t(mp3[8]) & 0x7f) << 7) |
+                (size_t(mp3[9]) & 0x7f);
+  return tag + mp3.substr(std::min(mp3.size(), 10 + size));
+}
+
 }  // namespace testsupport

@@ -72,6 +72,8 @@ class LogCapture {
 std::string stripLogPrefix(const std::string& line);
 
 void writeFile(const std::string& path, const std::string& bytes);
+// The fixture audio.mp3 with its own ID3v2 tag replaced by `tag` (any bytes).
+std::string mp3WithTag(const std::string& tag);
 std::string readFile(const std::string& path);
 
 }  // namespace testsupport
