@@ -7,7 +7,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 missing=()
 need() { for f in "$@"; do [ -e "$PREFIX/$f" ] || [ -L "$PREFIX/$f" ] || missing+=("$f"); done; }
 
-programs=(mediaprobe Kestrix Ripplecast waveform-picture Coverfetch auhost auhost32 gradient-sheet comphost sonogram)
+programs=(mediaprobe Kestrix Ripplecast waveform-picture Coverfetch auhost auhost32 gradient-sheet comphost sonogram
+          quarn-demo)
 for p in "${programs[@]}"; do need "bin/$p" "share/man/man1/$p.1.gz"; done
 need share/man/man7/mediatools.7.gz
 need lib/mediatools/mediatools-codec.so lib/mediatools/mediatools-ffmpeg.so
@@ -15,12 +16,17 @@ need lib/mediatools/OrrinthAU.so lib/mediatools/fftanalyser.so lib/mediatools/So
 need share/mediatools/intro.mov
 need share/doc/mediatools/README.md share/doc/mediatools/examples/FindEmbeddedArtwork.lua
 need share/doc/mediatools/examples/README.md
-need include/quarn/Quarn.h
+need include/quarn/Quarn.h share/quarn/Guide.md
 for size in 16 24 32 48 64 128 256; do need "share/icons/hicolor/${size}x$size/apps/Kestrix.png"; done
 [ ${#missing[@]} -eq 0 ] || fail "not installed: ${missing[*]}"
 
-quarn=$(find "$PREFIX" -name 'libQuarn.so*' | head -n 1)
-[ -n "$quarn" ] || fail "libQuarn not installed"
+# libQuarn with its links, pkg-config file and CMake package, in the library folder of the prefix.
+quarn=$(find "$PREFIX" -name libQuarn.so.1.0.0)
+[ -n "$quarn" ] || fail "libQuarn.so.1.0.0 not installed"
+libdir=$(dirname "$quarn")
+[ "$(readlink "$libdir/libQuarn.so.1")" = libQuarn.so.1.0.0 ] && [ "$(readlink "$libdir/libQuarn.so")" = libQuarn.so.1 ] ||
+  fail "libQuarn's links"
+[ -f "$libdir/pkgconfig/quarn.pc" ] && [ -f "$libdir/cmake/Quarn/QuarnConfig.cmake" ] || fail "quarn.pc or Quarn's CMake package"
 [ "$(readlink "$PREFIX/share/man/man1/auhost32.1.gz")" = auhost.1.gz ] || fail "auhost32's page is not a link to auhost's"
 
 # Only the suite's own files: no test suites, benchmarks or build helpers.

@@ -33,7 +33,7 @@ echo "listing: $(wc -l <"$WORK/listing") entries, all under /usr"
 depends=$(dpkg-deb -f "$DEB" Depends)
 echo "Depends: $depends"
 for lib in 'libc6' 'libstdc\+\+6' 'libavformat[0-9]+' 'libavcodec[0-9]+' 'libswscale[0-9]+' 'libplist[0-9]*' \
-           'libcairo2' 'libpng16-16' 'libturbojpeg0' 'liblua5\.4-0' 'libgl1' 'libsdl2-2\.0-0' 'libc6-i386' \
+           'libcairo2' 'libpng16-16' 'libturbojpeg0' 'liblua5\.4-0' 'libgl1' 'libsdl2-2\.0-0' 'libc6-i386' 'libtag1v5' \
            'lib32stdc\+\+6'; do
   grep -Eq "(^|, )$lib( |,|$)" <<<"$depends" || fail "Depends does not name $lib"
 done
@@ -42,6 +42,7 @@ done
 dpkg -x "$DEB" "$WORK/root"
 bash "$HERE/check-layout.sh" "$WORK/root/usr"
 bash "$HERE/copy-fixtures.sh" "$BUILD/fixtures" "$WORK/fixtures"
+cp -r "$SRC/examples" "$WORK/examples"
 cp "$HERE/run-installed.sh" "$HERE/with-trees-hidden.sh" "$WORK/"
-bash "$WORK/with-trees-hidden.sh" "$BUILD" "$SRC" bash "$WORK/run-installed.sh" "$WORK/root/usr" "$WORK/fixtures" "$WORK/run"
+bash "$WORK/with-trees-hidden.sh" "$BUILD" "$SRC" bash "$WORK/run-installed.sh" "$WORK/root/usr" "$WORK/fixtures" "$WORK/examples" "$WORK/run"
 echo "the unpacked package runs with the build folder out of the way"

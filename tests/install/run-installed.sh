@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# run-installed.sh PREFIX FIXTURES WORK: runs every installed program of PREFIX/bin on real input,
-# as a user would, and checks what each leaves behind. Nothing of the build or source tree may be
+# run-installed.sh PREFIX FIXTURES EXAMPLES WORK: runs every installed program of PREFIX/bin on
+# real input, as a user would, and checks what each leaves behind; builds the Quarn example of
+# EXAMPLES against PREFIX's quarn.pc and runs it. Nothing of the build or source tree may be
 # reachable (the callers hide them); LD_DEBUG=files shows which plug-in and module files a program
 # loaded, and each must come from PREFIX. Prints one line per check; exits 1 at the first failure.
 set -euo pipefail
 PREFIX=$1
 FIX=$2
-WORK=$3
+EXAMPLES=$3
+WORK=$4
 BIN="$PREFIX/bin"
 PY=/usr/bin/python3
 [ -x "$PY" ] || PY=python3
@@ -167,3 +169,16 @@ grep -q '^Sonograph' ports.txt && grep -q 'inputSpectrum' ports.txt || fail "com
 "$BIN/gradient-sheet" gradients.png || fail "gradient-sheet: status $?"
 [ "$(png_size gradients.png | cut -dx -f1)" = 512 ] || fail "gradient sheet width"
 ok "sonogram, comphost and gradient-sheet with the installed plug-ins"
+
+# Quarn: the demo off screen, and the example built against the installed quarn.pc.
+LD_DEBUG=files "$BIN/quarn-demo" --frames 3 --png quarn.png --size 160x120 >/dev/null 2>"$WORK/ld.log" ||
+  fail "quarn-demo: status $?"
+from_prefix libQuarn.so.1 "$WORK/ld.log"
+[ "$(png_size quarn.png)" = 160x120 ] || fail "quarn-demo picture size"
+pc=$(find "$PREFIX" -name quarn.pc)
+flags=$(PKG_CONFIG_PATH=$(dirname "$pc") pkg-config --cflags --libs quarn) || fail "pkg-config quarn"
+case "$flags" in *"$PREFIX"*) ;; *) fail "quarn.pc does not point into $PREFIX: $flags" ;; esac
+c++ -std=c++20 -Wall -Wextra -Werror "$EXAMPLES/quarn/offscreen.cpp" $flags -o offscreen || fail "the Quarn example does not build"
+LD_LIBRARY_PATH=$(dirname "$(dirname "$pc")") ./offscreen frame.png >/dev/null || fail "the Quarn example: status $?"
+[ -s frame.png ] || fail "the Quarn example wrote no picture"
+ok "quarn-demo with the installed libQuarn; the example built against $pc and ran"

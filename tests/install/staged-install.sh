@@ -16,6 +16,7 @@ bash "$HERE/check-layout.sh" "$PREFIX"
 
 # What the run needs, copied out of the trees that are about to be hidden.
 bash "$HERE/copy-fixtures.sh" "$BUILD/fixtures" "$WORK/fixtures"
+cp -r "$SRC/examples" "$WORK/examples"
 cp "$HERE/run-installed.sh" "$HERE/with-trees-hidden.sh" "$WORK/"
-bash "$WORK/with-trees-hidden.sh" "$BUILD" "$SRC" bash "$WORK/run-installed.sh" "$PREFIX" "$WORK/fixtures" "$WORK/run"
+bash "$WORK/with-trees-hidden.sh" "$BUILD" "$SRC" bash "$WORK/run-installed.sh" "$PREFIX" "$WORK/fixtures" "$WORK/examples" "$WORK/run"
 echo "the staged install runs with the build folder out of the way"
