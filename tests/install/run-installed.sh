@@ -22,8 +22,9 @@ mkdir -p "$HOME" "$WORK/out"
 unset DISPLAY WAYLAND_DISPLAY MT_MEDIA_MODULE_DIR LD_LIBRARY_PATH || true
 cd "$WORK/out"
 
-# loaded_from PATTERN LOGFILE: the files matching PATTERN that the dynamic loader opened.
-loaded_from() { grep -o "file=[^ ]*$1[^ ]*" "$2" | sed 's/^file=//' | sort -u; }
+# loaded_from NAME LOGFILE: the files named NAME that the dynamic loader opened (the paths it
+# names as opened, as needing others, or as initialised).
+loaded_from() { grep -oE "/[^ ]*/$1( |$)" "$2" | sed 's/ $//' | sort -u; }
 # from_prefix PATTERN LOGFILE: every such file lies in PREFIX, and there is one.
 from_prefix() {
   local files
