@@ -9,9 +9,11 @@ namespace platform::appkit {
 class QTMovieView : public NSView {
  public:
   explicit QTMovieView(NSRect frame = {}) : NSView(frame) {}
+  ~QTMovieView() override;
 
   const platform::media::QTMoviePtr& movie() const { return movie_; }
-  // Replacing the movie stops the one shown before.
+  // Replacing the movie stops the one shown before. A movie in a view plays on a player (picture
+  // and sound) once asked to play.
   void setMovie(platform::media::QTMoviePtr movie);
 
   NSColor fillColor() const { return fillColor_; }

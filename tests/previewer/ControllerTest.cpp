@@ -18,6 +18,8 @@ namespace {
 
 class Controller : public ::testing::Test {
  protected:
+  // Movies shown in the movie view play on a player; no sound card is needed.
+  static void SetUpTestSuite() { setenv("MT_AUDIO_OUTPUT", "null", 1); }
   void SetUp() override {
     platform::UserDefaults::setApplicationDomain("Kestrix");
     NSApplication::sharedApplication().reset();

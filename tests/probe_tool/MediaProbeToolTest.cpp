@@ -223,3 +223,15 @@ TEST(MediaProbe, ResultsCarryMetadataLabelsAndChapters) {
   std::string xml = readFile(dir.file("chapters.mp4.plist"));
   EXPECT_NE(xml.find("<key>QTMovieChapterName</key>\n\t\t\t<string>Intro</string>"), std::string::npos) << xml;
 }
+
+// The probe never loads the player (nor the display).
+TEST(MediaProbe, NeverLoadsThePlayer) {
+  TempDir dir;
+  const std::string results = dir.file("results.plist");
+  RunResult r = run(binPath("mediaprobe"), {fixture("movie.mkv"), results}, {"LD_DEBUG=files"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("mediatools-ffmpeg.so"), std::string::npos);  // the account is there
+  EXPECT_EQ(r.err.find("mediatools-playback.so"), std::string::npos);
+  EXPECT_EQ(r.err.find("libmpv"), std::string::npos);
+  EXPECT_EQ(r.err.find("libSDL2"), std::string::npos);
+}

@@ -1,0 +1,26 @@
+// Loads the playback module beside the running program, on first need.
+#include <atomic>
+
+#include "platform/media/ModuleLoader.h"
+#include "platform/media/playback/PlaybackModule.h"
+
+namespace platform::media {
+namespace {
+std::atomic<bool> gLoaded{false};
+}
+
+PlaybackModule* playbackModule() {
+  static PlaybackModule* module = [] {
+    using Entry = PlaybackModule* (*)();
+    auto entry =
+        reinterpret_cast<Entry>(loadMediaModule("mediatools-playback.so", "mt_media_playback_module", "playback"));
+    PlaybackModule* m = entry ? entry() : nullptr;
+    gLoaded = m != nullptr;
+    return m;
+  }();
+  return module;
+}
+
+bool playbackModuleLoaded() { return gLoaded; }
+
+}  // namespace platform::media
