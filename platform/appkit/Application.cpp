@@ -1,8 +1,8 @@
 #include "Application.h"
 
-#include "platform/appkit/Display.h"
-
 #include "platform/appkit/Window.h"
+#include "platform/display/EventPump.h"
+#include "platform/display/SDLLibrary.h"
 #include "platform/foundation/RunLoop.h"
 
 namespace platform::appkit {
@@ -47,10 +47,7 @@ void NSApplication::terminate() {
   if (terminated_) return;
   terminated_ = true;
   if (delegate_) delegate_->applicationWillTerminate();
-  auto& loop = platform::RunLoop::mainRunLoop();
-  if (eventTimer_) loop.invalidateTimer(eventTimer_);
-  eventTimer_ = 0;
-  loop.stop();
+  platform::RunLoop::mainRunLoop().stop();
 }
 
 void NSApplication::windowDidClose(NSWindow& window) {
@@ -65,59 +62,30 @@ void NSApplication::reset() {
   pendingOpens_.clear();
   launched_ = terminated_ = false;
   currentEvent_.reset();
-  if (eventTimer_) platform::RunLoop::mainRunLoop().invalidateTimer(eventTimer_);
-  eventTimer_ = 0;
+  if (appHandler_) platform::display::EventPump::shared().removeHandler(appHandler_);
+  appHandler_ = 0;
 }
 
 void NSApplication::displayDidStart() {
-  if (eventTimer_ || terminated_) return;
-  eventTimer_ = platform::RunLoop::mainRunLoop().addTimer(1.0 / 60, true, [this] { pumpDisplayEvents(); },
-                                                          {platform::RunLoop::kCommonModes});
+  if (appHandler_) return;
+  appHandler_ = platform::display::EventPump::shared().addHandler(
+      0, [this](const platform::display::Event& e) { handleApplicationEvent(e); });
 }
 
-void NSApplication::pumpDisplayEvents() {
-  SDL_Event e;
-  while (!terminated_ && sdl().PollEvent(&e)) {
-    NSWindow* window = nullptr;
-    if (e.type == SDL_WINDOWEVENT || e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP) {
-      SDL_Window* target = sdl().GetWindowFromID(e.type == SDL_WINDOWEVENT ? e.window.windowID : e.button.windowID);
-      for (NSWindow* w : NSWindow::allWindows())
-        if (w->sdlWindow() && w->sdlWindow() == target) window = w;
-    }
-    switch (e.type) {
-      case SDL_QUIT:
-        terminate();
-        break;
-      case SDL_DROPFILE:
-        if (e.drop.file) {
-          openFile(e.drop.file);
-          sdl().free(e.drop.file);
-        }
-        break;
-      case SDL_WINDOWEVENT:
-        if (!window) break;
-        if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
-          window->close();
-        } else if (e.window.event == SDL_WINDOWEVENT_RESIZED) {
-          NSRect content = window->contentRectForFrameRect(window->frame());
-          content.size = {double(e.window.data1), double(e.window.data2)};
-          window->userResize(window->frameRectForContentRect(content).size);
-        }
-        break;
-      case SDL_MOUSEBUTTONDOWN:
-      case SDL_MOUSEBUTTONUP:
-        if (e.button.button == SDL_BUTTON_LEFT) {
-          NSEvent event;
-          event.type = e.type == SDL_MOUSEBUTTONDOWN ? NSEventType::LeftMouseDown : NSEventType::LeftMouseUp;
-          event.window = window;
-          event.locationInWindow = {double(e.button.x), double(e.button.y)};
-          currentEvent_ = event;
-        }
-        break;
-      default:
-        break;
-    }
-  }
+void NSApplication::handleApplicationEvent(const platform::display::Event& e) {
+  using platform::display::EventType;
+  if (e.type == EventType::QuitRequested) terminate();
+  if (e.type == EventType::FileDropped && !e.path.empty()) openFile(e.path);
+}
+
+void NSApplication::handleDisplayEvent(NSWindow& window, const platform::display::Event& e) {
+  using platform::display::EventType;
+  if (e.type != EventType::LeftMouseDown && e.type != EventType::LeftMouseUp) return;
+  NSEvent event;
+  event.type = e.type == EventType::LeftMouseDown ? NSEventType::LeftMouseDown : NSEventType::LeftMouseUp;
+  event.window = &window;
+  event.locationInWindow = {e.x, e.y};
+  currentEvent_ = event;
 }
 
 int NSApplicationMain(int argc, const char* const* argv,
@@ -131,7 +99,7 @@ int NSApplicationMain(int argc, const char* const* argv,
   app.run();
   app.setDelegate(nullptr);
   delegate.reset();
-  if (displayStarted()) sdl().Quit();
+  platform::display::stopDisplay();
   return 0;
 }
 

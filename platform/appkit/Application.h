@@ -9,6 +9,10 @@
 
 #include "platform/appkit/Geometry.h"
 
+namespace platform::display {
+struct Event;
+}
+
 namespace platform::appkit {
 
 class NSWindow;
@@ -66,18 +70,20 @@ class NSApplication {
   void reset();
 
  private:
-  void pumpDisplayEvents();
 
   NSApplicationDelegate* delegate_ = nullptr;
   std::vector<std::string> pendingOpens_;
   bool launched_ = false;
   bool terminated_ = false;
   std::optional<NSEvent> currentEvent_;
-  uint64_t eventTimer_ = 0;
+  uint64_t appHandler_ = 0;
 
   friend class NSWindow;
-  // Starts polling display events once the first window is shown.
+  // Listens to the display's application events once the first window is shown.
   void displayDidStart();
+  // An input event of one of our windows.
+  void handleDisplayEvent(NSWindow& window, const platform::display::Event& event);
+  void handleApplicationEvent(const platform::display::Event& event);
 };
 
 // The program's arguments, the program name first (set by NSApplicationMain).

@@ -1,6 +1,6 @@
 #include "Window.h"
 
-#include "platform/appkit/Display.h"
+#include "platform/display/NativeWindow.h"
 
 #include <algorithm>
 #include <cmath>
@@ -33,10 +33,8 @@ NSScreen* NSScreen::mainScreen() {
 }
 
 NSRect NSScreen::frame() const {
-  SDL_Rect r;
-  if (displayStarted() && sdl().GetDisplayBounds(0, &r) == 0 && r.w > 0 && r.h > 0)
-    return NSMakeRect(0, 0, r.w, r.h);
-  return NSMakeRect(0, 0, 1280, 1024);
+  const platform::display::PixelRect r = platform::display::screenBounds();
+  return NSMakeRect(0, 0, r.width, r.height);
 }
 
 NSWindow::NSWindow(NSRect contentRect, unsigned styleMask, NSBackingStoreType backing, bool defer, NSScreen* screen)
@@ -54,8 +52,10 @@ NSWindow::~NSWindow() {
   if (parent_) parent_->removeChildWindow(this);
   for (NSWindow* child : children_) child->parent_ = nullptr;
   if (contentView_) contentView_->setWindow(nullptr);
-  if (sdl_) sdl().DestroyWindow(sdl_);
+  native_.reset();
 }
+
+SDL_Window* NSWindow::sdlWindow() const { return native_ ? native_->sdlWindow() : nullptr; }
 
 const std::vector<NSWindow*>& NSWindow::allWindows() { return registry(); }
 
@@ -123,12 +123,12 @@ void NSWindow::zoom() {
 
 void NSWindow::setTitle(const std::string& title) {
   title_ = title;
-  if (sdl_) sdl().SetWindowTitle(sdl_, title_.c_str());
+  if (native_) native_->setTitle(title_);
 }
 
 void NSWindow::setAlphaValue(double alpha) {
   alpha_ = std::clamp(alpha, 0.0, 1.0);
-  if (sdl_) sdl().SetWindowOpacity(sdl_, static_cast<float>(alpha_));
+  if (native_) native_->setOpacity(static_cast<float>(alpha_));
 }
 
 void NSWindow::setContentView(std::shared_ptr<NSView> view) {
@@ -161,17 +161,17 @@ void NSWindow::makeKeyAndOrderFront() {
 void NSWindow::orderFront() {
   ensureBacking();
   visible_ = true;
-  if (sdl_) {
+  if (native_) {
     syncBacking();
-    sdl().ShowWindow(sdl_);
-    sdl().RaiseWindow(sdl_);
+    native_->show();
+    native_->raise();
   }
 }
 
 void NSWindow::orderOut() {
   visible_ = false;
   key_ = false;
-  if (sdl_) sdl().HideWindow(sdl_);
+  if (native_) native_->hide();
 }
 
 void NSWindow::close() {
@@ -181,33 +181,55 @@ void NSWindow::close() {
 }
 
 void NSWindow::ensureBacking() {
-  if (sdl_ || !startDisplay()) return;
+  if (native_) return;
   if (centred_) center();
-  Uint32 flags = SDL_WINDOW_HIDDEN;
-  if (styleMask_ & NSResizableWindowMask) flags |= SDL_WINDOW_RESIZABLE;
-  if (!(styleMask_ & NSTitledWindowMask)) flags |= SDL_WINDOW_BORDERLESS;
-  if (level_ > 0) flags |= SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_UTILITY;
-  NSRect content = contentRectForFrameRect(frame_);
-  sdl_ = sdl().CreateWindow(title_.c_str(), 0, 0, std::max(1, int(content.size.width)),
-                          std::max(1, int(content.size.height)), flags);
-  if (!sdl_) return;
+  platform::display::WindowStyle style;
+  style.resizable = styleMask_ & NSResizableWindowMask;
+  style.borderless = !(styleMask_ & NSTitledWindowMask);
+  style.alwaysOnTop = level_ > 0;
+  style.utility = level_ > 0;
+  const NSRect screen = NSScreen::mainScreen()->frame();
+  const NSRect content = contentRectForFrameRect(frame_);
+  native_ = platform::display::NativeWindow::create(
+      title_, {int(content.origin.x), int(screen.size.height - NSMaxY(content)), int(content.size.width), int(content.size.height)},
+      style);
+  if (!native_) return;
+  native_->addEventHandler([this](const platform::display::Event& e) { handleDisplayEvent(e); });
   NSApplication::sharedApplication().displayDidStart();
 }
 
-// Screen coordinates of SDL run from the top-left corner, y down.
-void NSWindow::syncBacking() {
-  if (!sdl_) return;
-  NSRect screen = NSScreen::mainScreen()->frame();
-  NSRect content = contentRectForFrameRect(frame_);
-  sdl().SetWindowSize(sdl_, std::max(1, int(content.size.width)), std::max(1, int(content.size.height)));
-  sdl().SetWindowPosition(sdl_, int(content.origin.x), int(screen.size.height - NSMaxY(content)));
-  sdl().SetWindowOpacity(sdl_, static_cast<float>(alpha_));
-  if (SDL_Surface* surface = sdl().GetWindowSurface(sdl_)) {
-    sdl().FillRect(surface, nullptr,
-                 sdl().MapRGB(surface->format, Uint8(background_.red * 255), Uint8(background_.green * 255),
-                            Uint8(background_.blue * 255)));
-    sdl().UpdateWindowSurface(sdl_);
+void NSWindow::handleDisplayEvent(const platform::display::Event& e) {
+  using platform::display::EventType;
+  switch (e.type) {
+    case EventType::WindowCloseRequested:
+      close();
+      break;
+    case EventType::WindowResized: {
+      NSRect content = contentRectForFrameRect(frame_);
+      if (content.size == NSSize{double(e.width), double(e.height)}) break;
+      content.size = {double(e.width), double(e.height)};
+      userResize(frameRectForContentRect(content).size);
+      break;
+    }
+    default:
+      NSApplication::sharedApplication().handleDisplayEvent(*this, e);
+      break;
   }
+}
+
+// Screen coordinates of the display run from the top-left corner, y down.
+void NSWindow::syncBacking() {
+  if (!native_) return;
+  const NSRect screen = NSScreen::mainScreen()->frame();
+  const NSRect content = contentRectForFrameRect(frame_);
+  const int w = std::max(1, int(content.size.width)), h = std::max(1, int(content.size.height));
+  native_->setFrame({int(content.origin.x), int(screen.size.height - NSMaxY(content)), w, h});
+  native_->setOpacity(static_cast<float>(alpha_));
+  auto channel = [](double c) { return uint32_t(std::clamp(c, 0.0, 1.0) * 255 + 0.5); };
+  const uint32_t pixel = 0xFF000000u | channel(background_.red) << 16 | channel(background_.green) << 8 |
+                         channel(background_.blue);
+  std::vector<uint32_t> pixels(size_t(w) * h, pixel);
+  native_->present(reinterpret_cast<const uint8_t*>(pixels.data()), w, h, w * 4);
 }
 
 }  // namespace platform::appkit

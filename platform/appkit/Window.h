@@ -10,6 +10,10 @@
 #include "platform/appkit/View.h"
 
 struct SDL_Window;
+namespace platform::display {
+class NativeWindow;
+struct Event;
+}
 
 namespace platform::appkit {
 
@@ -129,14 +133,16 @@ class NSWindow : public NSResponder {
   // Hides the window and tells the delegate and the application.
   void close();
 
-  // The SDL window behind a shown window; nullptr while never shown.
-  SDL_Window* sdlWindow() const { return sdl_; }
+  // The native window behind a shown window; nullptr while never shown.
+  platform::display::NativeWindow* nativeWindow() const { return native_.get(); }
+  SDL_Window* sdlWindow() const;
   // Every window object alive, oldest first.
   static const std::vector<NSWindow*>& allWindows();
 
  private:
   void ensureBacking();
   void syncBacking();
+  void handleDisplayEvent(const platform::display::Event& event);
 
   NSRect frame_;
   unsigned styleMask_;
@@ -157,7 +163,7 @@ class NSWindow : public NSResponder {
   NSView* initialFirstResponder_ = nullptr;
   std::vector<NSWindow*> children_;
   NSWindow* parent_ = nullptr;
-  SDL_Window* sdl_ = nullptr;
+  std::unique_ptr<platform::display::NativeWindow> native_;
 };
 
 class NSPanel : public NSWindow {

@@ -75,6 +75,22 @@ static std::string glString(GLenum name) {
   return s ? reinterpret_cast<const char*>(s) : "";
 }
 
+PixelFormat HeadlessGLContext::pixelFormat() const {
+  PixelFormat f;
+  f.redBits = f.greenBits = f.blueBits = f.alphaBits = 8;
+  f.depthBits = 24;
+  f.stencilBits = 8;
+  return f;
+}
+
+void* HeadlessGLContext::procAddress(const char* name) const {
+  return reinterpret_cast<void*>(OSMesaGetProcAddress(name));
+}
+
+std::unique_ptr<GLContext> makeHeadlessGLContext(int width, int height) {
+  return std::make_unique<HeadlessGLContext>(width, height);
+}
+
 std::string HeadlessGLContext::versionString() { return glString(GL_VERSION); }
 std::string HeadlessGLContext::rendererString() { return glString(GL_RENDERER); }
 

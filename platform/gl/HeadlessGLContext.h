@@ -6,24 +6,29 @@
 #include <string>
 #include <vector>
 
+#include "platform/gl/GLContext.h"
+
 namespace platform::gl {
 
-class HeadlessGLContext {
+class HeadlessGLContext : public GLContext {
  public:
   // A context of the given size; valid() tells whether Mesa gave one (errors are logged).
   HeadlessGLContext(int width, int height);
-  ~HeadlessGLContext();
+  ~HeadlessGLContext() override;
   HeadlessGLContext(const HeadlessGLContext&) = delete;
   HeadlessGLContext& operator=(const HeadlessGLContext&) = delete;
 
-  bool valid() const { return context_ != nullptr; }
+  bool valid() const override { return context_ != nullptr; }
   // Binds the context and its buffer to the calling thread; false when that fails.
-  bool makeCurrent();
+  bool makeCurrent() override;
   // Waits for rendering to finish (glFinish).
   void finish();
+  void flushBuffer() override { finish(); }
+  PixelFormat pixelFormat() const override;
+  void* procAddress(const char* name) const override;
 
-  int width() const { return width_; }
-  int height() const { return height_; }
+  int width() const override { return width_; }
+  int height() const override { return height_; }
   // The colour buffer after finish(): width × height RGBA pixels, bottom row first.
   const std::vector<std::uint8_t>& pixels() const { return buffer_; }
   // One pixel (x from the left, y from the bottom) as 0xRRGGBBAA.

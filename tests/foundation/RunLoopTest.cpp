@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/select.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <thread>
 
@@ -38,6 +41,102 @@ TEST(RunLoop, TimersModesAndCancelledPerforms) {
   loop.runMode(RunLoop::kDefaultRunLoopMode, 10);
   worker.join();
   EXPECT_TRUE(ranOnMain);
+}
+
+TEST(RunLoop, FireDatesMoveSuspendAndResumeATimer) {
+  RunLoop& loop = RunLoop::mainRunLoop();
+  int fired = 0;
+  auto timer = loop.addTimer(0.01, true, [&] { ++fired; });
+  loop.setTimerFireDate(timer, RunLoop::distantFuture());  // suspended, still valid
+  loop.runMode(RunLoop::kDefaultRunLoopMode, 0.05);
+  EXPECT_EQ(fired, 0);
+  EXPECT_TRUE(loop.isTimerValid(timer));
+  EXPECT_EQ(loop.timerFireDate(timer), RunLoop::distantFuture());
+
+  loop.setTimerFireDate(timer, RunLoop::Clock::now());  // goes on, at its interval from now
+  loop.runMode(RunLoop::kDefaultRunLoopMode, 0.055);
+  EXPECT_GE(fired, 3);
+  EXPECT_LE(fired, 7);
+
+  // A timer added to a further mode fires there too; one of another mode waits.
+  fired = 0;
+  loop.addTimerToMode(timer, RunLoop::kEventTrackingRunLoopMode);
+  loop.runMode(RunLoop::kEventTrackingRunLoopMode, 0.03);
+  EXPECT_GE(fired, 1);
+  loop.invalidateTimer(timer);
+  loop.setTimerFireDate(timer, RunLoop::Clock::now());  // an invalid timer stays invalid
+  EXPECT_FALSE(loop.isTimerValid(timer));
+  EXPECT_FALSE(loop.timerFireDate(timer).has_value());
+}
+
+TEST(RunLoop, InputSourcesAreServedInTheirModesAndWakeTheLoop) {
+  RunLoop& loop = RunLoop::mainRunLoop();
+  int pipeFds[2];
+  ASSERT_EQ(pipe(pipeFds), 0);
+  std::string received;
+  int polls = 0;
+  RunLoop::InputSource source;
+  source.perform = [&] {
+    ++polls;
+    char buffer[16];
+    bool any = false;
+    // Non-blocking look: only when the descriptor has something.
+    while (true) {
+      fd_set set;
+      FD_ZERO(&set);
+      FD_SET(pipeFds[0], &set);
+      timeval none{0, 0};
+      if (select(pipeFds[0] + 1, &set, nullptr, nullptr, &none) <= 0) break;
+      ssize_t n = read(pipeFds[0], buffer, sizeof buffer);
+      if (n <= 0) break;
+      received.append(buffer, size_t(n));
+      any = true;
+    }
+    return any;
+  };
+  source.descriptor = [&] { return pipeFds[0]; };
+  source.pollInterval = source.descriptorPollInterval = 30;  // only the descriptor wakes the loop early
+  source.modes = {RunLoop::kEventTrackingRunLoopMode};
+  auto id = loop.addInputSource(source);
+
+  // Not in its mode: not served.
+  loop.runMode(RunLoop::kDefaultRunLoopMode, 0.02);
+  EXPECT_EQ(polls, 0);
+
+  std::thread writer([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ssize_t n = write(pipeFds[1], "ping", 4);
+    (void)n;
+  });
+  // One pass that had nothing to do waits for the input, serves it and returns, long before
+  // its deadline and the source's poll interval.
+  const auto start = RunLoop::Clock::now();
+  EXPECT_TRUE(loop.runModeBeforeDate(RunLoop::kEventTrackingRunLoopMode, start + std::chrono::seconds(20)));
+  writer.join();
+  EXPECT_EQ(received, "ping");
+  EXPECT_LT(RunLoop::Clock::now() - start, std::chrono::seconds(10));
+  EXPECT_EQ(loop.currentMode(), "");
+
+  loop.removeInputSource(id);
+  polls = 0;
+  loop.runMode(RunLoop::kEventTrackingRunLoopMode, 0.02);
+  EXPECT_EQ(polls, 0);
+  close(pipeFds[0]);
+  close(pipeFds[1]);
+}
+
+TEST(RunLoop, RunModeBeforeDateServesOneThingAndKnowsItsMode) {
+  RunLoop& loop = RunLoop::mainRunLoop();
+  std::vector<std::string> modes;
+  loop.addTimer(0.01, false, [&] { modes.push_back(loop.currentMode()); }, {RunLoop::kModalPanelRunLoopMode});
+  loop.addTimer(0.3, false, [&] { modes.push_back("late"); }, {RunLoop::kModalPanelRunLoopMode});
+  EXPECT_TRUE(loop.runModeBeforeDate(RunLoop::kModalPanelRunLoopMode, RunLoop::Clock::now() + std::chrono::seconds(5)));
+  EXPECT_EQ(modes, std::vector<std::string>{RunLoop::kModalPanelRunLoopMode});  // returned after the first
+  // Nothing due before the deadline: returns at the deadline.
+  EXPECT_TRUE(loop.runModeBeforeDate(RunLoop::kModalPanelRunLoopMode, RunLoop::Clock::now() + std::chrono::milliseconds(20)));
+  EXPECT_EQ(modes.size(), 1u);
+  loop.runMode(RunLoop::kModalPanelRunLoopMode, 0.5, true);  // idle once the late one has fired
+  EXPECT_EQ(modes.size(), 2u);
 }
 
 TEST(NotificationCenter, MatchesNameAndSender) {
