@@ -111,7 +111,9 @@ class Kestrix : public platform::appkit::NSApplicationDelegate,
   void killTimers();
   void suspendTimers();
   void updateTimeDisplays();
+  // The refresh timer exists and is not suspended.
   bool timerIsRunning() const;
+  platform::RunLoop::TimerId refreshTimer() const { return oneSecondTimer; }
   float getCurrentFloatTimeFromMovie();
   void setCurrentFloatTimeFromGui(float fraction);
   void guiSliderAction(NSControl& sender);

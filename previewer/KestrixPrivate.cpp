@@ -14,7 +14,10 @@ using namespace platform::media;
 
 namespace {
 const std::string kLoadStateTag = "QTMovieLoadStateDidChange";
-const std::string kEventTrackingRunLoopMode = "NSEventTrackingRunLoopMode";
+// The refresh interval: the 32-bit float 1/15 (0.0666667), widened.
+const double kRefreshSeconds = static_cast<double>(0.0666667f);
+const auto kRefreshInterval =
+    std::chrono::duration_cast<platform::RunLoop::Clock::duration>(std::chrono::duration<double>(kRefreshSeconds));
 
 platform::PlistDictionary bindingOptions() {
   platform::PlistDictionary options;
@@ -270,11 +273,12 @@ void Kestrix::movieLoadStateDidChange(const platform::Notification& notification
 
 void Kestrix::startTimers() {
   auto& loop = platform::RunLoop::mainRunLoop();
-  // Restarting an existing timer puts its next firing one interval from now.
-  if (oneSecondTimer && loop.isTimerValid(oneSecondTimer)) loop.invalidateTimer(oneSecondTimer);
-  const double interval = static_cast<double>(0.0666667f);
-  oneSecondTimer = loop.addTimer(interval, true, [this] { updateTimeDisplays(); },
-                                 {platform::RunLoop::kDefaultRunLoopMode, kEventTrackingRunLoopMode});
+  if (oneSecondTimer && loop.isTimerValid(oneSecondTimer)) {
+    loop.setTimerFireDate(oneSecondTimer, platform::RunLoop::Clock::now() + kRefreshInterval);
+    return;
+  }
+  oneSecondTimer = loop.addTimer(kRefreshSeconds, true, [this] { updateTimeDisplays(); });
+  loop.addTimerToMode(oneSecondTimer, platform::RunLoop::kEventTrackingRunLoopMode);
 }
 
 void Kestrix::killTimers() {
@@ -283,14 +287,13 @@ void Kestrix::killTimers() {
   oneSecondTimer = 0;
 }
 
-// The timer stays known but won't fire until startTimers.
 void Kestrix::suspendTimers() {
-  auto& loop = platform::RunLoop::mainRunLoop();
-  if (oneSecondTimer && loop.isTimerValid(oneSecondTimer)) loop.invalidateTimer(oneSecondTimer);
+  platform::RunLoop::mainRunLoop().setTimerFireDate(oneSecondTimer, platform::RunLoop::distantFuture());
 }
 
 bool Kestrix::timerIsRunning() const {
-  return oneSecondTimer && platform::RunLoop::mainRunLoop().isTimerValid(oneSecondTimer);
+  auto fireDate = platform::RunLoop::mainRunLoop().timerFireDate(oneSecondTimer);
+  return fireDate && *fireDate != platform::RunLoop::distantFuture();
 }
 
 void Kestrix::updateTimeDisplays() { setCurrentFloatTime(getCurrentFloatTimeFromMovie()); }

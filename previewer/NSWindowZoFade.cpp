@@ -12,9 +12,6 @@ using platform::appkit::NSWindow;
 namespace zofade {
 namespace {
 
-const std::string kModalPanelRunLoopMode = "NSModalPanelRunLoopMode";
-const std::string kEventTrackingRunLoopMode = "NSEventTrackingRunLoopMode";
-
 // The process-wide records, made on first use.
 std::map<std::string, FadeRecord>& records() {
   static auto* map = new std::map<std::string, FadeRecord>();
@@ -45,7 +42,8 @@ platform::RunLoop::TimerId startTick(NSWindow& window, void (*step)(NSWindow&)) 
                          }
                          step(*target);
                        },
-                       {platform::RunLoop::kDefaultRunLoopMode, kModalPanelRunLoopMode, kEventTrackingRunLoopMode});
+                       {platform::RunLoop::kDefaultRunLoopMode, platform::RunLoop::kModalPanelRunLoopMode,
+                        platform::RunLoop::kEventTrackingRunLoopMode});
 }
 
 float stepFor(double seconds) { return static_cast<float>(1.0 / (seconds / 0.05)); }

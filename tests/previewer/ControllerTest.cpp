@@ -368,3 +368,41 @@ TEST_F(Controller, LastWindowClosedQuits) {
   EXPECT_TRUE(terminated());
   EXPECT_TRUE(storedDefaults());
 }
+
+TEST_F(Controller, TheRefreshTimerIsSuspendedAndRestartedByItsFireDate) {
+  Kestrix k(fixture("movie.mp4"), std::nullopt);
+  auto& loop = platform::RunLoop::mainRunLoop();
+  k.startTimers();
+  const auto timer = k.refreshTimer();
+  ASSERT_TRUE(loop.isTimerValid(timer));
+  EXPECT_TRUE(k.timerIsRunning());
+
+  // Suspended: the same timer, never due; it doesn't fire in either of its modes.
+  k.suspendTimers();
+  EXPECT_EQ(k.refreshTimer(), timer);
+  EXPECT_TRUE(loop.isTimerValid(timer));
+  EXPECT_EQ(loop.timerFireDate(timer), platform::RunLoop::distantFuture());
+  EXPECT_FALSE(k.timerIsRunning());
+  k.setupUserInterface();
+  k.loadMovieAndDisplay();  // starts the timer again: it fires one interval from now
+  ASSERT_EQ(k.refreshTimer(), timer);
+  const auto now = platform::RunLoop::Clock::now();
+  const auto next = loop.timerFireDate(timer);
+  ASSERT_TRUE(next);
+  EXPECT_LE(*next, now + std::chrono::milliseconds(67));
+  EXPECT_GT(*next, now + std::chrono::milliseconds(40));
+
+  // Running, it refreshes the position in the event-tracking mode too (a slider drag).
+  k.qtMovie()->setCurrentTime({k.qtMovie()->duration().timeValue / 2, k.qtMovie()->duration().timeScale, 0});
+  loop.runMode(platform::RunLoop::kEventTrackingRunLoopMode, 0.2, false);
+  const float shown = k.currentFloatTime();
+  EXPECT_GE(shown, 0.5f);  // (the movie may be playing)
+  EXPECT_LT(shown, 0.7f);
+  k.suspendTimers();
+  k.qtMovie()->setCurrentTime({0, k.qtMovie()->duration().timeScale, 0});
+  loop.runMode(platform::RunLoop::kEventTrackingRunLoopMode, 0.2, false);
+  loop.runMode(platform::RunLoop::kDefaultRunLoopMode, 0.2, false);
+  EXPECT_EQ(k.currentFloatTime(), shown);  // suspended: no refresh
+  k.killTimers();
+  EXPECT_FALSE(loop.isTimerValid(timer));
+}
