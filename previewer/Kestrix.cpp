@@ -192,18 +192,20 @@ void Kestrix::setMovieVolume(float value) {
   didChangeValueForKey("movieVolume");
 }
 
-std::optional<double> Kestrix::valueForKey(const std::string& key) const {
+KVValue Kestrix::valueForKey(const std::string& key) const {
   if (key == "currentFloatTime") return _currentFloatTime;
-  if (key == "canSetTime") return _canSetTime ? 1.0 : 0.0;
+  if (key == "canSetTime") return _canSetTime;
   if (key == "movieVolume") return movieVolume();
-  return std::nullopt;
+  return KeyValueObservable::valueForKey(key);
 }
 
-void Kestrix::setValueForKey(const std::string& key, double value) {
+void Kestrix::setValueForKey(const std::string& key, const KVValue& value) {
   if (key == "currentFloatTime")
-    setCurrentFloatTime(static_cast<float>(value));
+    setCurrentFloatTime(value.floatValue());
   else if (key == "canSetTime")
-    setCanSetTime(value != 0);
+    setCanSetTime(value.boolValue());
   else if (key == "movieVolume")
-    setMovieVolume(static_cast<float>(value));
+    setMovieVolume(value.floatValue());
+  else
+    KeyValueObservable::setValueForKey(key, value);
 }

@@ -11,6 +11,7 @@
 #include "platform/appkit/KeyValue.h"
 #include "platform/appkit/OpenPanel.h"
 #include "platform/appkit/QTMovieView.h"
+#include "platform/appkit/Slider.h"
 #include "platform/appkit/View.h"
 #include "platform/appkit/Window.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -97,8 +98,8 @@ class Kestrix : public platform::appkit::NSApplicationDelegate,
   void setCanSetTime(bool value);
   float movieVolume() const;
   void setMovieVolume(float value);
-  std::optional<double> valueForKey(const std::string& key) const override;
-  void setValueForKey(const std::string& key, double value) override;
+  platform::appkit::KVValue valueForKey(const std::string& key) const override;
+  void setValueForKey(const std::string& key, const platform::appkit::KVValue& value) override;
 
   // Kestrix(Private): interface, loading, load states, timers, position and volume.
   bool setupUserInterface();

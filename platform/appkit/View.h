@@ -1,28 +1,20 @@
 #pragma once
-// Views and controls: a frame in the superview's coordinates, autoresizing, a tag, a target
-// action and bindings to key-value observable objects.
+// NSView: a rectangle of a window with its own coordinates (frame in the superview's, bounds of
+// its own, flipped or not), drawn with the graphics layer's context in drawRect: when marked
+// dirty, resized by its autoresizing mask, hit-tested for mouse events, and a responder.
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/appkit/Geometry.h"
-#include "platform/appkit/KeyValue.h"
-#include "platform/foundation/PropertyList.h"
+#include "platform/appkit/Responder.h"
+#include "platform/graphics/AffineTransform.h"
+#include "platform/graphics/GraphicsContext.h"
 
 namespace platform::appkit {
 
 class NSWindow;
-
-class NSResponder {
- public:
-  virtual ~NSResponder() = default;
-  NSResponder* nextResponder() const { return nextResponder_; }
-  void setNextResponder(NSResponder* r) { nextResponder_ = r; }
-
- private:
-  NSResponder* nextResponder_ = nullptr;
-};
 
 // Autoresizing mask bits.
 enum : unsigned {
@@ -35,112 +27,124 @@ enum : unsigned {
   NSViewMaxYMargin = 32,
 };
 
+// Where addSubview puts a view among its siblings (also used to order child windows).
+enum NSWindowOrderingMode { NSWindowBelow = -1, NSWindowOut = 0, NSWindowAbove = 1 };
+
+// Posted (object: the view) after a view's frame changes.
+inline const std::string NSViewFrameDidChangeNotification = "NSViewFrameDidChangeNotification";
+
 class NSView : public NSResponder {
  public:
-  explicit NSView(NSRect frame = {}) : frame_(frame) {}
+  explicit NSView(NSRect frame = {});
   ~NSView() override;
+  NSView(const NSView&) = delete;
+  NSView& operator=(const NSView&) = delete;
 
-  const NSRect& frame() const { return frame_; }
-  void setFrame(NSRect frame);
-  NSRect bounds() const { return {{0, 0}, frame_.size}; }
+  // Whether a view object is alive (windows keep plain pointers to views they route events to).
+  static bool exists(const NSView* view);
+
+  // ---- Geometry
+  NSRect frame() const { return frame_; }
+  virtual void setFrame(NSRect frame);
+  void setFrameOrigin(NSPoint origin) { setFrame({origin, frame_.size}); }
+  void setFrameSize(NSSize size) { setFrame({frame_.origin, size}); }
+  NSRect bounds() const { return {boundsOrigin_, frame_.size}; }
+  void setBoundsOrigin(NSPoint origin);
+  // Moves the bounds' origin so that `point` of the current coordinates becomes the new origin.
+  void translateOriginToPoint(NSPoint point);
+  // A flipped view's y runs top-down from the top of its bounds.
+  virtual bool isFlipped() const { return false; }
   unsigned autoresizingMask() const { return autoresizingMask_; }
   void setAutoresizingMask(unsigned mask) { autoresizingMask_ = mask; }
-  bool isHidden() const { return hidden_; }
-  void setHidden(bool hidden) { hidden_ = hidden; }
+  bool autoresizesSubviews() const { return autoresizesSubviews_; }
+  void setAutoresizesSubviews(bool resizes) { autoresizesSubviews_ = resizes; }
+  // Follows the superview's size change by the autoresizing mask: the flexible parts of each axis
+  // share the change equally.
+  virtual void resizeWithOldSuperviewSize(NSSize oldSize);
+  virtual void resizeSubviewsWithOldSize(NSSize oldSize);
+  bool postsFrameChangedNotifications() const { return postsFrameChanged_; }
+  void setPostsFrameChangedNotifications(bool posts) { postsFrameChanged_ = posts; }
 
-  // The view keeps its subviews alive.
+  // ---- Hierarchy. A view keeps its subviews alive; later subviews lie above earlier ones.
   void addSubview(std::shared_ptr<NSView> view);
+  void addSubview(std::shared_ptr<NSView> view, NSWindowOrderingMode place, const NSView* relativeTo);
+  void removeFromSuperview();
   const std::vector<std::shared_ptr<NSView>>& subviews() const { return subviews_; }
   NSView* superview() const { return superview_; }
   NSWindow* window() const;
-  void setWindow(NSWindow* window) { window_ = window; }
+  // Only the window calls this, for its content view.
+  void setWindow(NSWindow* window);
+  bool isDescendantOf(const NSView* view) const;
+  virtual long tag() const { return -1; }
+  NSView* viewWithTag(long tag);
+  // Told after the view (or an ancestor) joined or left a window.
+  virtual void viewDidMoveToWindow() {}
 
-  NSView* nextKeyView() const { return nextKeyView_; }
-  void setNextKeyView(NSView* view) { nextKeyView_ = view; }
+  bool isHidden() const { return hidden_; }
+  void setHidden(bool hidden);
+  bool isHiddenOrHasHiddenAncestor() const;
+
+  NSView* nextKeyView() const { return exists(nextKeyView_) ? nextKeyView_ : nullptr; }
+  void setNextKeyView(NSView* view);
+  NSView* previousKeyView() const { return exists(previousKeyView_) ? previousKeyView_ : nullptr; }
 
   // Sent once after the view is made, as to views loaded from an interface file.
   virtual void awakeFromNib() {}
 
+  // ---- Coordinates. A null view stands for the window's base coordinates.
+  NSPoint convertPointFromView(NSPoint point, const NSView* view) const;
+  NSPoint convertPointToView(NSPoint point, const NSView* view) const;
+  NSRect convertRectFromView(const NSRect& rect, const NSView* view) const;
+  NSRect convertRectToView(const NSRect& rect, const NSView* view) const;
+  // From this view's coordinates to its superview's, and to the window's base coordinates.
+  platform::AffineTransform transformToSuperview() const;
+  platform::AffineTransform transformToWindow() const;
+  // The part of the bounds not clipped by the ancestors.
+  NSRect visibleRect() const;
+
+  // ---- Drawing
+  // Draws the view's content within `dirtyRect` (its own coordinates) into the current graphics
+  // context, which the window has set up: origin and flipping of this view, clipped to it.
+  virtual void drawRect(NSRect dirtyRect) { (void)dirtyRect; }
+  // Opaque views paint every pixel of their bounds (nothing beneath them shows).
+  virtual bool isOpaque() const { return false; }
+  bool needsDisplay() const { return needsDisplay_; }
+  void setNeedsDisplay(bool needs);
+  void setNeedsDisplayInRect(NSRect rect);
+  // Draws now what is dirty in the view's window (display draws the whole view).
+  void display();
+  void displayIfNeeded();
+
+  // ---- Events
+  // The deepest visible view under `point` (in the superview's coordinates), or null.
+  virtual NSView* hitTest(NSPoint point);
+  virtual bool acceptsFirstMouse(const NSEvent* event) {
+    (void)event;
+    return false;
+  }
+  // Whether a mouse-down here may drag a window movable by its background.
+  virtual bool mouseDownCanMoveWindow() const { return !isOpaque(); }
+  virtual bool needsPanelToBecomeKey() const { return false; }
+
+  // The window draws its views through this: the view and then its subviews, clipped to
+  // `dirtyInWindow` (base coordinates).
+  void drawHierarchy(platform::GraphicsContext& context, const NSRect& dirtyInWindow);
+
  private:
-  // Follows the superview's size change by the autoresizing mask.
-  void resizeWithOldSuperviewSize(NSSize oldSize, NSSize newSize);
+  void notifyMovedToWindow();
 
   NSRect frame_;
+  NSPoint boundsOrigin_;
   unsigned autoresizingMask_ = NSViewNotSizable;
+  bool autoresizesSubviews_ = true;
+  bool postsFrameChanged_ = true;
   bool hidden_ = false;
+  bool needsDisplay_ = true;
   std::vector<std::shared_ptr<NSView>> subviews_;
   NSView* superview_ = nullptr;
   NSWindow* window_ = nullptr;
   NSView* nextKeyView_ = nullptr;
-};
-
-enum NSControlSize { NSRegularControlSize = 0, NSSmallControlSize = 1, NSMiniControlSize = 2 };
-
-// Binding options.
-inline const std::string NSConditionallySetsEnabledBindingOption = "NSConditionallySetsEnabled";
-inline const std::string NSRaisesForNotApplicableKeysBindingOption = "NSRaisesForNotApplicableKeys";
-inline const std::string NSValueBinding = "value";
-inline const std::string NSEnabledBinding = "enabled";
-
-class NSControl : public NSView {
- public:
-  using Action = std::function<void(NSControl& sender)>;
-  explicit NSControl(NSRect frame = {}) : NSView(frame) {}
-  ~NSControl() override;
-
-  long tag() const { return tag_; }
-  void setTag(long tag) { tag_ = tag; }
-  double doubleValue() const { return value_; }
-  float floatValue() const { return static_cast<float>(value_); }
-  virtual void setDoubleValue(double value) { value_ = value; }
-  bool isEnabled() const { return enabled_; }
-  void setEnabled(bool enabled) { enabled_ = enabled; }
-  NSControlSize controlSize() const { return controlSize_; }
-  void setControlSize(NSControlSize size) { controlSize_ = size; }
-
-  // Target and action in one: the action is called with the control as sender.
-  void setAction(Action action) { action_ = std::move(action); }
-  bool sendAction();
-
-  // Follows `object`'s `key`: "value" sets the control's value, "enabled" its enabled state.
-  // Values the user sets travel back through "value". Unknown keys are ignored (the
-  // not-applicable-keys option is always off here).
-  void bind(const std::string& binding, KeyValueObservable* object, const std::string& key,
-            const platform::PlistDictionary& options = {});
-  void unbindAll();
-
-  // The user moved the control to `value`: update the bound property, then send the action.
-  void userSetValue(double value);
-
- private:
-  struct Binding {
-    std::string binding;
-    KeyValueObservable* object;
-    std::string key;
-    KeyValueObservable::ObserverId observer;
-  };
-  void refreshBinding(const Binding& b);
-
-  long tag_ = 0;
-  double value_ = 0;
-  bool enabled_ = true;
-  NSControlSize controlSize_ = NSRegularControlSize;
-  Action action_;
-  std::vector<Binding> bindings_;
-};
-
-class NSSlider : public NSControl {
- public:
-  explicit NSSlider(NSRect frame = {}) : NSControl(frame) {}
-  double minValue() const { return min_; }
-  double maxValue() const { return max_; }
-  void setMinValue(double v) { min_ = v; }
-  void setMaxValue(double v) { max_ = v; }
-  // Clamped to the range.
-  void setDoubleValue(double value) override;
-
- private:
-  double min_ = 0, max_ = 1;
+  NSView* previousKeyView_ = nullptr;
 };
 
 }  // namespace platform::appkit

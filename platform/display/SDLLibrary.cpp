@@ -51,6 +51,10 @@ bool startDisplay() {
   gSDL.SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   gSDL.SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   gSDL.SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  // Software windows show their pixels through the window system's own images (X11 shared
+  // memory), not through a GL renderer, which would make SDL remake the window with GL behind our
+  // back (a new native window, out of its place in the stacking order).
+  gSDL.SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   const bool desktop = set("DISPLAY") || set("WAYLAND_DISPLAY") || set("SDL_VIDEODRIVER");
   if (desktop && gSDL.InitSubSystem(SDL_INIT_VIDEO) == 0) {
     gStarted = true;

@@ -155,4 +155,19 @@ BezierPath bezierPathWithOvalInRect(const Rect& r) {
   return unit;
 }
 
+BezierPath bezierPathWithRoundedRect(const Rect& r, double radius) {
+  if (!(r.size.width > 0) || !(r.size.height > 0)) return BezierPath();
+  const double rr = std::clamp(radius, 0.0, std::min(r.size.width, r.size.height) / 2);
+  if (rr <= 0) return bezierPathWithRect(r);
+  const double x0 = r.origin.x, y0 = r.origin.y, x1 = x0 + r.size.width, y1 = y0 + r.size.height;
+  BezierPath path;
+  path.moveToPoint({x0 + rr, y0});
+  appendArc(path, {x1 - rr, y0 + rr}, rr, 270, 360);
+  appendArc(path, {x1 - rr, y1 - rr}, rr, 0, 90);
+  appendArc(path, {x0 + rr, y1 - rr}, rr, 90, 180);
+  appendArc(path, {x0 + rr, y0 + rr}, rr, 180, 270);
+  path.closePath();
+  return path;
+}
+
 }  // namespace platform

@@ -26,5 +26,7 @@ Rect controlPointBounds(const BezierPath& path);
 // bezierPathWithRect: and bezierPathWithOvalInRect: (four quarter arcs, counter-clockwise).
 BezierPath bezierPathWithRect(const Rect& rect);
 BezierPath bezierPathWithOvalInRect(const Rect& rect);
+// bezierPathWithRoundedRect:xRadius:yRadius: with one radius, held to half the shorter side.
+BezierPath bezierPathWithRoundedRect(const Rect& rect, double radius);
 
 }  // namespace platform

@@ -62,15 +62,24 @@ Image ImageSurface::image() const {
   return out;
 }
 
+const uint8_t* ImageSurface::pixels() const {
+  if (!surface_) return nullptr;
+  cairo_surface_flush(surface_);
+  return cairo_image_surface_get_data(surface_);
+}
+
+int ImageSurface::stride() const { return surface_ ? cairo_image_surface_get_stride(surface_) : 0; }
+
 bool ImageSurface::writePNG(const std::string& path) const { return surface_ && writePNGFile(image(), path); }
 
 // ---- GraphicsContext
 
-GraphicsContext::GraphicsContext(ImageSurface& surface, bool flipped) : flipped_(flipped) {
+GraphicsContext::GraphicsContext(ImageSurface& surface, bool flipped) : flipped_(flipped), baseFlipped_(flipped) {
   initialise(surface.handle(), surface.height());
 }
 
-GraphicsContext::GraphicsContext(cairo_surface_t* surface, int height, bool flipped) : flipped_(flipped) {
+GraphicsContext::GraphicsContext(cairo_surface_t* surface, int height, bool flipped)
+    : flipped_(flipped), baseFlipped_(flipped) {
   initialise(surface, height);
 }
 
@@ -79,7 +88,7 @@ void GraphicsContext::initialise(cairo_surface_t* surface, int height) {
   // A null surface still gives a context (in an error state) so that drawing is a no-op.
   cr_ = cairo_create(surface ? surface : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 0, 0));
   if (!surface) cairo_surface_destroy(cairo_get_target(cr_));
-  if (!flipped_) {
+  if (!baseFlipped_) {
     cairo_matrix_t base = {1, 0, 0, -1, 0, double(height)};
     cairo_set_matrix(cr_, &base);
   }
@@ -130,7 +139,7 @@ AffineTransform GraphicsContext::currentTransform() const {
   cairo_matrix_t m;
   cairo_get_matrix(cr_, &m);
   AffineTransform t = fromCairo(m);
-  if (!flipped_) {
+  if (!baseFlipped_) {
     // Relative to the base (unflipped) space.
     t.append({1, 0, 0, -1, 0, double(height_)});
   }
@@ -192,6 +201,26 @@ void GraphicsContext::drawImage(const Image& image, const Rect& rect, double fra
   cairo_paint_with_alpha(cr_, std::clamp(fraction, 0.0, 1.0));
   cairo_restore(cr_);
   cairo_surface_destroy(source);
+}
+
+void GraphicsContext::drawSurface(const ImageSurface& surface, const Rect& rect, double fraction) {
+  if (!surface.valid() || surface.width() <= 0 || surface.height() <= 0 || !(rect.size.width > 0) ||
+      !(rect.size.height > 0))
+    return;
+  cairo_surface_flush(surface.handle());
+  cairo_save(cr_);
+  cairo_translate(cr_, rect.origin.x, rect.origin.y);
+  if (!flipped_) {
+    cairo_translate(cr_, 0, rect.size.height);
+    cairo_scale(cr_, 1, -1);
+  }
+  cairo_scale(cr_, rect.size.width / surface.width(), rect.size.height / surface.height());
+  cairo_set_source_surface(cr_, surface.handle(), 0, 0);
+  cairo_new_path(cr_);
+  cairo_rectangle(cr_, 0, 0, surface.width(), surface.height());
+  cairo_clip(cr_);
+  cairo_paint_with_alpha(cr_, std::clamp(fraction, 0.0, 1.0));
+  cairo_restore(cr_);
 }
 
 // ---- Shadings

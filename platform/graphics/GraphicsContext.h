@@ -5,6 +5,7 @@
 //
 // Render targets: ImageSurface (in memory; read back as an Image or written as PNG) and, from the
 // window layer, any Cairo surface.
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +39,10 @@ class ImageSurface {
   Image image() const;
   bool writePNG(const std::string& path) const;
   cairo_surface_t* handle() const { return surface_; }
+  // The premultiplied pixels (B, G, R, A bytes on this machine), rows top-down `stride` bytes
+  // apart, with all drawing done; null for an invalid surface.
+  const uint8_t* pixels() const;
+  int stride() const;
 
  private:
   int width_, height_;
@@ -70,7 +75,10 @@ class GraphicsContext {
     GraphicsContext* previous_;
   };
 
+  // Whether the coordinates that drawing uses now run top-down: the context's own at first; a view
+  // system sets it for each view it draws (images and text are drawn upright either way).
   bool isFlipped() const { return flipped_; }
+  void setFlipped(bool flipped) { flipped_ = flipped; }
 
   // Graphics state: transformation, clip, colours, line properties.
   void saveGraphicsState();
@@ -99,6 +107,17 @@ class GraphicsContext {
   // Cairo's good filter), source over, with its alpha multiplied by fraction.
   void drawImage(const Image& image, const Rect& rect, double fraction = 1);
 
+  // Text in the toy font of the backend ("sans-serif"), upright, its baseline starting at `origin`.
+  void drawText(const std::string& utf8, Point origin, double fontSize, bool bold = false);
+  // Width of the text's advance and the font's ascent and descent, in the units drawText uses.
+  struct TextMetrics {
+    double width = 0, ascent = 0, descent = 0;
+  };
+  TextMetrics measureText(const std::string& utf8, double fontSize, bool bold = false) const;
+
+  // Draws a surface's pixels upright into rect, source over, with its alpha multiplied by fraction.
+  void drawSurface(const ImageSurface& surface, const Rect& rect, double fraction = 1);
+
   void drawShading(const AxialShading& shading);
   void drawShading(const RadialShading& shading);
 
@@ -116,6 +135,7 @@ class GraphicsContext {
 
   cairo_t* cr_ = nullptr;
   bool flipped_ = false;
+  bool baseFlipped_ = false;  // the orientation the context was made with
   int height_ = 0;
   std::vector<Color> fill_{Color::blackColor()};
   std::vector<Color> stroke_{Color::blackColor()};

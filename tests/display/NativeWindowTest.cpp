@@ -75,6 +75,7 @@ TEST(NativeWindow, SoftwareWindowShowsThePixelsItPresents) {
   ASSERT_TRUE(window);
   window->show();
   spinMainLoop(0.2);
+  const unsigned long xid = window->systemWindowId();
   // Left half red, right half half-transparent blue (premultiplied: shows as dark blue on black).
   const int w = 120, h = 80;
   std::vector<uint32_t> pixels(size_t(w) * h);
@@ -94,4 +95,6 @@ TEST(NativeWindow, SoftwareWindowShowsThePixelsItPresents) {
   EXPECT_TRUE(pixelNear(shot, 400 + 20, 300 + 20, 0, 255, 0)) << describePixel(shot, 420, 320);
   EXPECT_TRUE(pixelNear(shot, 400 + 5, 300 + 70, 255, 0, 0)) << describePixel(shot, 405, 370);
   EXPECT_FALSE(pixelNear(shot, 400 + 90, 300 + 40, 0, 0, 0, 10));  // the window really is there
+  // Presenting keeps the window the window system knows (no GL renderer remaking it).
+  EXPECT_EQ(window->systemWindowId(), xid);
 }

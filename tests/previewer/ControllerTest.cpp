@@ -210,21 +210,25 @@ TEST_F(Controller, DraggingThePositionSliderPausesMovesAndResumes) {
   LogCapture log;
   auto& app = NSApplication::sharedApplication();
   NSSlider* slider = k.transportSlider();
-  app.setCurrentEvent(NSEvent{NSEventType::LeftMouseDown, {}, k.controlPanel()});
-  slider->userSetValue(0.5);
+  app.setCurrentEvent(NSEvent::mouseEvent(NSEventType::LeftMouseDown, {}, k.controlPanel()));
+  slider->setDoubleValue(0.5);
+  slider->sendAction();
   EXPECT_EQ(movie->rate(), 0);
   EXPECT_EQ(movie->currentTime().timeValue, movie->duration().timeValue / 2);
-  app.setCurrentEvent(NSEvent{NSEventType::LeftMouseDragged, {}, k.controlPanel()});
-  slider->userSetValue(0.25);
+  app.setCurrentEvent(NSEvent::mouseEvent(NSEventType::LeftMouseDragged, {}, k.controlPanel()));
+  slider->setDoubleValue(0.25);
+  slider->sendAction();
   EXPECT_EQ(movie->currentTime().timeValue, movie->duration().timeValue / 4);
   EXPECT_EQ(movie->rate(), 0);
-  app.setCurrentEvent(NSEvent{NSEventType::LeftMouseUp, {}, k.controlPanel()});
-  slider->userSetValue(0.25);
+  app.setCurrentEvent(NSEvent::mouseEvent(NSEventType::LeftMouseUp, {}, k.controlPanel()));
+  slider->setDoubleValue(0.25);
+  slider->sendAction();
   EXPECT_GT(movie->rate(), 0);
   EXPECT_EQ(log.messages(), (std::vector<std::string>{"pause:", "unpause:"}));
 
   // The volume slider travels through its binding only.
-  k.volumeSlider()->userSetValue(0.7);
+  k.volumeSlider()->setDoubleValue(0.7);
+  k.volumeSlider()->sendAction();
   EXPECT_FLOAT_EQ(movie->volume(), 0.7f);
   k.setMovieVolume(0.3f);
   EXPECT_FLOAT_EQ(static_cast<float>(k.volumeSlider()->doubleValue()), 0.3f);
