@@ -71,6 +71,10 @@ class Kestrix : public platform::appkit::NSApplicationDelegate,
   void windowDidMove(NSWindow& window) override;
 
   void movieDidEnd(const platform::Notification& notification);
+  // The application's commands (KestrixMenu.cpp): Open... (Ctrl+O, runOpenPanel), Quit (Ctrl+Q)
+  // and Play/Pause (space, togglePlayback), installed as the main menu at launch.
+  void setupMainMenu();
+  void togglePlayback();
   void runOpenPanel();
   void openPanelDidEnd(platform::appkit::NSOpenPanel& panel, int returnCode);
 
@@ -143,6 +147,7 @@ class Kestrix : public platform::appkit::NSApplicationDelegate,
   float _previewTimeFraction = 0.33f;
   bool _terminatedWithError = false;
   bool _canSetTime = false;
+  bool _launched = false;  // applicationDidFinishLaunching has run
   platform::NotificationCenter::ObserverId loadStateObserver_ = 0;
   platform::NotificationCenter::ObserverId didEndObserver_ = 0;
 };

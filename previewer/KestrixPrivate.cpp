@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "drawing/views/XDotKnobSlider.h"
+#include "drawing/views/XMHGlossyRoundedView.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
@@ -75,7 +77,7 @@ NSWindow* Kestrix::controlPanel() {
     panel->setHasShadow(false);
     panel->setHidesOnDeactivate(false);
     panel->setDelegate(this);
-    auto content = std::make_shared<NSView>(NSMakeRect(0, 0, 304, 60));
+    auto content = std::make_shared<drawing::XMHGlossyRoundedView>(NSMakeRect(0, 0, 304, 60));
     content->setAutoresizingMask(NSViewWidthSizable | NSViewHeightSizable);
     panel->setContentView(content);
     panel->setInitialFirstResponder(content.get());
@@ -137,7 +139,7 @@ bool Kestrix::setupUserInterface() {
 }
 
 std::shared_ptr<NSSlider> Kestrix::sliderWithFrame(NSRect frame) {
-  auto slider = std::make_shared<NSSlider>(frame);
+  auto slider = std::make_shared<drawing::XDotKnobSlider>(frame);
   slider->awakeFromNib();
   const double h = frame.size.height;
   slider->setControlSize(h <= 15 ? NSMiniControlSize : h <= 21 ? NSSmallControlSize : NSRegularControlSize);

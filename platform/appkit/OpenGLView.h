@@ -66,7 +66,7 @@ class NSOpenGLView : public NSView {
   // null before, and when the display can't give one.
   platform::gl::GLContext* openGLContext();
   platform::gl::WindowGLContext* windowContext();
-  void clearGLContext();
+  virtual void clearGLContext();
   // Once, with the context current, before the first drawing.
   virtual void prepareOpenGL() {}
   // After the size changed (and before the first drawing), context current: sets the viewport.

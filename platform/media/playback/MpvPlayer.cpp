@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <cstdio>
 #include <mutex>
@@ -69,6 +70,16 @@ class MpvRenderer final : public VideoRenderer {
   }
 
   void reportSwap() override { mpv_render_context_report_swap(context_); }
+
+  void setKeepsAspectRatio(bool keeps) override {
+    mpv_set_property_string(core_->handle, "keepaspect", keeps ? "yes" : "no");
+  }
+  void setBackgroundColor(double red, double green, double blue) override {
+    auto byte = [](double v) { return static_cast<int>(std::lround(std::clamp(v, 0.0, 1.0) * 255)); };
+    char colour[16];
+    std::snprintf(colour, sizeof colour, "#%02X%02X%02X", byte(red), byte(green), byte(blue));
+    mpv_set_property_string(core_->handle, "background", colour);
+  }
 
  private:
   static void onUpdate(void* data) {
@@ -249,7 +260,9 @@ class MpvModule final : public PlaybackModule {
     // Pictures are decoded and dropped until a renderer exists (makeOpenGLRenderer): the
     // render API's output can't start without one, and a player may play before anything draws.
     set("vo", "null");
-    set("hwdec", "no");  // probing hardware decoders costs time and logs about missing drivers
+    // Probing hardware decoders and their GL interop costs time and logs about missing drivers.
+    set("hwdec", "no");
+    set("gpu-hwdec-interop", "no");
     // A player of one file: no scripts, no files found beside it, no disc probing.
     set("load-scripts", "no");
     set("ytdl", "no");

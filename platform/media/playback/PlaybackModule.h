@@ -47,6 +47,10 @@ class VideoRenderer {
   virtual bool render(int fbo, int width, int height, bool flipY) = 0;
   // Tells the player the drawn picture reached the screen (after the buffer swap).
   virtual void reportSwap() = 0;
+  // Whether the picture keeps its aspect ratio (else it fills the framebuffer), and the colour
+  // around it (components 0..1).
+  virtual void setKeepsAspectRatio(bool keeps) = 0;
+  virtual void setBackgroundColor(double red, double green, double blue) = 0;
 };
 
 class Player {
