@@ -410,3 +410,28 @@ TEST_F(Controller, TheRefreshTimerIsSuspendedAndRestartedByItsFireDate) {
   k.killTimers();
   EXPECT_FALSE(loop.isTimerValid(timer));
 }
+
+TEST_F(Controller, AFileDroppedAfterTheLaunchOpensAtOnce) {
+  Kestrix k(fixture("movie.mp4"), std::nullopt);
+  NSApplication::sharedApplication().finishLaunching();
+  QTMoviePtr first = k.qtMovie();
+  ASSERT_TRUE(first);
+  NSApplication::sharedApplication().openFile(fixture("flat-2s.mp4"));
+  EXPECT_NE(k.qtMovie(), first);
+  EXPECT_EQ(k.sourceFilePath(), fixture("flat-2s.mp4"));
+  EXPECT_EQ(k.window()->title(), "flat-2s.mp4");
+  // Refused files change nothing.
+  QTMoviePtr second = k.qtMovie();
+  NSApplication::sharedApplication().openFile("/x/notes.xyz");
+  EXPECT_EQ(k.qtMovie(), second);
+  // The menu's commands are there in interactive mode.
+  auto menu = NSApplication::sharedApplication().mainMenu();
+  ASSERT_TRUE(menu);
+  EXPECT_TRUE(menu->itemWithTitle("Open..."));
+  EXPECT_TRUE(menu->itemWithTitle("Quit Kestrix"));
+  k.qtMovie()->play();
+  k.togglePlayback();
+  EXPECT_EQ(k.qtMovie()->rate(), 0);
+  k.togglePlayback();
+  EXPECT_GT(k.qtMovie()->rate(), 0);
+}
