@@ -83,7 +83,11 @@ Kestrix::~Kestrix() {
 
 void Kestrix::applicationDidFinishLaunching() {
   _launched = true;
-  if (gInteractiveMode) setupMainMenu();
+  if (gInteractiveMode) {
+    // The player library loads while the windows are made.
+    platform::media::preloadPlaybackModule();
+    setupMainMenu();
+  }
   setupUserInterface();
   if (_sourceFilePath && platform::fileExists(*_sourceFilePath)) {
     loadMovieAndDisplay();

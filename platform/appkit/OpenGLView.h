@@ -76,7 +76,7 @@ class NSOpenGLView : public NSView {
   bool isOpaque() const override { return true; }
 
   // The window draws the view through this: current context, reshape when needed, drawRect.
-  void drawGL();
+  virtual void drawGL();
 
  private:
   NSOpenGLPixelFormat format_;

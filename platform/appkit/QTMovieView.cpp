@@ -1,40 +1,59 @@
 #include "QTMovieView.h"
 
-#include "platform/foundation/RunLoop.h"
+#include <cstdlib>
+
+#include "platform/foundation/Log.h"
 #include "platform/gl/WindowGLContext.h"
 
 namespace platform::appkit {
 
-namespace {
-void* glProcAddress(void* context, const char* name) {
-  return static_cast<platform::gl::GLContext*>(context)->procAddress(name);
-}
-}  // namespace
-
 QTMovieView::QTMovieView(NSRect frame) : NSOpenGLView(frame) {}
 
 QTMovieView::~QTMovieView() {
-  releaseRenderer();
+  stopRenderThread();
   if (movie_) movie_->setShownInView(false);
 }
 
-void QTMovieView::releaseRenderer() {
-  if (!renderer_) return;
-  // The renderer goes with its context current.
-  if (platform::gl::GLContext* context = openGLContext()) context->makeCurrent();
+uint64_t QTMovieView::picturesDrawn() const {
+  return drawingsBefore_ + fillDrawings_ + (renderThread_ ? renderThread_->drawings() : 0);
+}
+
+uint64_t QTMovieView::newPictures() const {
+  return newPicturesBefore_ + (renderThread_ ? renderThread_->newPictures() : 0);
+}
+
+namespace {
+void* glProcAddress(void* context, const char* name) {
+  return static_cast<platform::gl::WindowGLContext*>(context)->procAddress(name);
+}
+}  // namespace
+
+void QTMovieView::stopRenderThread() {
+  if (!renderThread_) return;
+  // For benchmarks: the player's drop counters (read while its output still runs) and the drawings.
+  if (std::getenv("MT_PLAYBACK_STATS")) {
+    platform::log("QTMovie: player dropped %lld frames", static_cast<long long>(movie_ ? movie_->droppedFrames() : 0));
+    platform::log("QTMovieView: drew %llu times, %llu of them new pictures",
+                  static_cast<unsigned long long>(renderThread_->drawings()),
+                  static_cast<unsigned long long>(renderThread_->newPictures()));
+  }
+  drawingsBefore_ += renderThread_->drawings();
+  newPicturesBefore_ += renderThread_->newPictures();
+  // The context comes back to this thread, where the renderer goes.
+  renderThread_.reset();
   renderer_.reset();
 }
 
 void QTMovieView::clearGLContext() {
-  releaseRenderer();
-  rendererTried_ = false;
+  stopRenderThread();
+  renderThreadTried_ = false;
   NSOpenGLView::clearGLContext();
 }
 
 void QTMovieView::setMovie(platform::media::QTMoviePtr movie) {
   if (movie_ == movie) return;
-  releaseRenderer();
-  rendererTried_ = false;
+  stopRenderThread();
+  renderThreadTried_ = false;
   if (movie_) {
     movie_->stop();
     movie_->setShownInView(false);
@@ -64,42 +83,38 @@ void QTMovieView::pause() {
   if (movie_) movie_->stop();
 }
 
+void QTMovieView::drawGL() {
+  if (renderThread_ && (!showing() || !renderThread_->usable())) stopRenderThread();
+  if (renderThread_) {
+    // The render thread owns the context: it draws again (the picture with the children over it).
+    renderThread_->requestRedraw(movie_->rate() > 0);
+    return;
+  }
+  NSOpenGLView::drawGL();
+}
+
 void QTMovieView::drawRect(NSRect dirtyRect) {
   (void)dirtyRect;
   platform::gl::WindowGLContext* context = windowContext();
   if (!context) return;
-  const bool showing = movie_ && !isHiddenOrHasHiddenAncestor();
-  if (showing && !renderer_ && !rendererTried_) {
-    rendererTried_ = true;
+  if (showing() && !renderThreadTried_) {
+    renderThreadTried_ = true;
+    // Made here, with the context current, right after the player: the player opens its output
+    // (this renderer) with the file, not afterwards.
     renderer_ = movie_->makeVideoRenderer(&glProcAddress, context);
     if (renderer_) {
       renderer_->setKeepsAspectRatio(preservesAspectRatio_);
       renderer_->setBackgroundColor(fillColor_.red, fillColor_.green, fillColor_.blue);
-      // New pictures come from the player's threads: one redraw waits on the main run loop at a time.
-      renderer_->setUpdateHandler([view = this, pending = redrawPending_] {
-        if (pending->exchange(true)) return;
-        platform::RunLoop::mainRunLoop().perform([view, pending] {
-          pending->store(false);
-          if (NSView::exists(view)) view->setNeedsDisplay(true);
-        });
-      });
+      renderThread_ =
+          std::make_unique<MovieRenderThread>(*context, *renderer_, fillColor_.red, fillColor_.green, fillColor_.blue);
+      return;  // it draws the first picture
     }
   }
-  bool drawn = false;
-  if (showing && renderer_) {
-    renderer_->frameReady();
-    drawn = renderer_->render(0, context->width(), context->height(), true);
-  }
-  if (!drawn) {
-    const auto& gl = context->functions();
-    gl.glClearColor(float(fillColor_.red), float(fillColor_.green), float(fillColor_.blue), 1.0f);
-    gl.glClear(GL_COLOR_BUFFER_BIT);
-  }
+  const auto& gl = context->functions();
+  gl.glClearColor(float(fillColor_.red), float(fillColor_.green), float(fillColor_.blue), 1.0f);
+  gl.glClear(GL_COLOR_BUFFER_BIT);
   context->flushBuffer();
-  if (drawn) {
-    renderer_->reportSwap();
-    ++picturesDrawn_;
-  }
+  ++fillDrawings_;
 }
 
 }  // namespace platform::appkit

@@ -1,10 +1,11 @@
 #pragma once
 // The movie view: shows a movie object and starts and stops its playback. A GL view: the window
-// that holds it is a GL window, and the movie's player draws its pictures there (aspect ratio
-// kept, on the fill colour) whenever a new one is due; hidden, it shows the fill colour alone.
-#include <atomic>
+// that holds it is a GL window. Once its movie has a player, a render thread of its own draws
+// the player's pictures there (aspect ratio kept, on the fill colour) as they come, with the
+// window's translucent children over them; hidden or without a movie it shows the fill colour.
 #include <memory>
 
+#include "platform/appkit/MovieRenderThread.h"
 #include "platform/appkit/OpenGLView.h"
 #include "platform/appkit/Window.h"
 #include "platform/media/QTMovie.h"
@@ -31,24 +32,29 @@ class QTMovieView : public NSOpenGLView {
   void play();
   void pause();
 
-  // Pictures of the movie drawn so far (for the tests and the benchmark).
-  uint64_t picturesDrawn() const { return picturesDrawn_; }
+  // Drawings of the window so far and how many of them brought a new picture of the movie.
+  uint64_t picturesDrawn() const;
+  uint64_t newPictures() const;
 
+  void drawGL() override;
   void drawRect(NSRect dirtyRect) override;
   void clearGLContext() override;
 
  private:
-  void releaseRenderer();
+  void stopRenderThread();
+  bool showing() const { return movie_ && !isHiddenOrHasHiddenAncestor(); }
 
   platform::media::QTMoviePtr movie_;
   NSColor fillColor_ = NSColor::colorWithCalibratedWhite(0, 1);
   bool controllerVisible_ = true;
   bool preservesAspectRatio_ = false;
-  std::unique_ptr<platform::media::VideoRenderer> renderer_;
-  bool rendererTried_ = false;
-  uint64_t picturesDrawn_ = 0;
-  // Set while a redraw asked for by the player waits on the main run loop.
-  std::shared_ptr<std::atomic<bool>> redrawPending_ = std::make_shared<std::atomic<bool>>(false);
+  std::unique_ptr<platform::media::VideoRenderer> renderer_;  // made and freed here, used by the thread
+  std::unique_ptr<MovieRenderThread> renderThread_;
+  bool renderThreadTried_ = false;
+  // Counts of render threads that have ended.
+  uint64_t drawingsBefore_ = 0;
+  uint64_t newPicturesBefore_ = 0;
+  uint64_t fillDrawings_ = 0;
 };
 
 }  // namespace platform::appkit

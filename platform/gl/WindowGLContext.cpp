@@ -64,6 +64,10 @@ bool WindowGLContext::makeCurrent() {
   return sdl().GL_MakeCurrent(window_.sdlWindow(), context_) == 0;
 }
 
+void WindowGLContext::releaseCurrent() {
+  if (context_ && sdl().GL_GetCurrentContext() == context_) sdl().GL_MakeCurrent(window_.sdlWindow(), nullptr);
+}
+
 void WindowGLContext::flushBuffer() {
   if (!makeCurrent()) return;
   if (!overlays_->empty()) overlays_->draw(width(), height());

@@ -139,6 +139,7 @@ class QTMovie {
   void startLoading();
   void scheduleEnd();
   void drainPlayerEvents();
+  void releasePlayer();
   void playerDidEnd();
   double secondsOf(int64_t value) const;
   std::optional<platform::graphics::Image> frameImageAtSeconds(double seconds, QTSize fit = {});

@@ -34,9 +34,7 @@ void postLoadState(const std::weak_ptr<QTMovie>& weak, QTMovieLoadState state,
 QTMovie::QTMovie(MoviePtr movie) : movie_(std::move(movie)), shared_(std::make_shared<Shared>()) {}
 
 QTMovie::~QTMovie() {
-  // For benchmarks: what the player dropped over the movie's life.
-  if (player_ && std::getenv("MT_PLAYBACK_STATS"))
-    platform::log("QTMovie: player dropped %lld frames", static_cast<long long>(player_->droppedFrames()));
+  releasePlayer();
   if (loader_.joinable()) {
     if (loader_.get_id() == std::this_thread::get_id())
       loader_.detach();

@@ -130,14 +130,19 @@ void QTMovie::playerDidEnd() {
   platform::NotificationCenter::defaultCenter().postNotification(QTMovieDidEndNotification, this);
 }
 
+void QTMovie::releasePlayer() {
+  if (!player_) return;
+  player_.reset();
+  playerReady_ = seekPending_ = false;
+}
+
 void QTMovie::setShownInView(bool shown) {
   shownInView_ = std::max(0, shownInView_ + (shown ? 1 : -1));
   if (shownInView_ == 0 && player_) {
     // Off screen: back to the clock, where the player was.
     positionValue_ = currentTime().timeValue;
     const bool playing = rate_ > 0;
-    player_.reset();
-    playerReady_ = seekPending_ = false;
+    releasePlayer();
     if (playing) {
       playStart_ = std::chrono::steady_clock::now();
       scheduleEnd();

@@ -44,6 +44,15 @@ const std::vector<std::string> kLoadLines = {
     "QTMovieLoadStateDidChange: kMovieLoadStatePlayable", "QTMovieLoadStateDidChange: kMovieLoadStatePlaythroughOK",
     "QTMovieLoadStateDidChange: kMovieLoadStateComplete"};
 
+// The controller's own lines: without a display the movie window (a GL window) can't be made, which
+// the display layer logs; that is not the controller's to say.
+std::vector<std::string> controllerMessages(const LogCapture& log) {
+  std::vector<std::string> out;
+  for (const std::string& m : log.messages())
+    if (m.rfind("NativeWindow: ", 0) != 0) out.push_back(m);
+  return out;
+}
+
 }  // namespace
 
 TEST_F(Controller, InteractiveLaunchLoadsPlaysAndWritesDefaultsAtQuit) {
@@ -57,7 +66,7 @@ TEST_F(Controller, InteractiveLaunchLoadsPlaysAndWritesDefaultsAtQuit) {
   EXPECT_FALSE(k.canSetTime());
   EXPECT_FALSE(k.transportSlider()->isEnabled());
   ASSERT_TRUE(runMainLoopUntil([&] { return k.canSetTime() && k.qtMovie()->loadState() == QTMovieLoadStateComplete; }));
-  EXPECT_EQ(log.messages(), kLoadLines);
+  EXPECT_EQ(controllerMessages(log), kLoadLines);
   EXPECT_TRUE(k.transportSlider()->isEnabled());
   EXPECT_GT(k.qtMovie()->rate(), 0);
   EXPECT_TRUE(k.timerIsRunning());
@@ -286,7 +295,7 @@ TEST_F(Controller, AnErrorQuitWritesNoDefaults) {
   EXPECT_TRUE(k.terminatedWithError());
   EXPECT_FALSE(k.qtMovie());
   const std::string path = fixture("not-a-movie.txt");
-  EXPECT_EQ(log.messages(), (std::vector<std::string>{"Error: QTMovie can't init with file: '" + path + "'",
+  EXPECT_EQ(controllerMessages(log), (std::vector<std::string>{"Error: QTMovie can't init with file: '" + path + "'",
                                                       "Error: Failed to create QTMovie from file '" + path + "'"}));
   EXPECT_FALSE(storedDefaults());
 }

@@ -77,7 +77,7 @@ class KestrixOnScreen : public ::testing::Test {
     kestrix_ = std::make_unique<Kestrix>(fixture(movie), std::nullopt);
     NSApplication::sharedApplication().finishLaunching();
     const bool ready = runMainLoopUntil(
-        [&] { return kestrix_->canSetTime() && kestrix_->qtMovieView()->picturesDrawn() > 3; }, 20);
+        [&] { return kestrix_->canSetTime() && kestrix_->qtMovieView()->newPictures() > 3; }, 20);
     EXPECT_TRUE(ready) << "no picture drawn";
     spinMainLoop(0.3);
     return *kestrix_;

@@ -206,6 +206,11 @@ class MpvPlayer final : public Player {
 
   std::unique_ptr<VideoRenderer> makeOpenGLRenderer(VideoRenderer::GetProcAddress getProcAddress,
                                                     void* context) override {
+    return makeRenderer(core_, getProcAddress, context);
+  }
+
+  static std::unique_ptr<VideoRenderer> makeRenderer(const std::shared_ptr<MpvCore>& core,
+                                                     VideoRenderer::GetProcAddress getProcAddress, void* context) {
     mpv_opengl_init_params gl{getProcAddress, context};
     int advanced = 0;
     mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
@@ -213,14 +218,14 @@ class MpvPlayer final : public Player {
                                  {MPV_RENDER_PARAM_ADVANCED_CONTROL, &advanced},
                                  {MPV_RENDER_PARAM_INVALID, nullptr}};
     mpv_render_context* render = nullptr;
-    const int status = mpv_render_context_create(&render, core_->handle, params);
+    const int status = mpv_render_context_create(&render, core->handle, params);
     if (status < 0 || !render) {
       std::fprintf(stderr, "mediatools-playback: no OpenGL renderer: %s\n", mpv_error_string(status));
       return nullptr;
     }
-    auto renderer = std::make_unique<MpvRenderer>(core_, render);
+    auto renderer = std::make_unique<MpvRenderer>(core, render);
     // From now on pictures come here (the output is re-made, also mid-playback).
-    mpv_set_property_string(core_->handle, "vo", "libmpv");
+    mpv_set_property_string(core->handle, "vo", "libmpv");
     return renderer;
   }
 
@@ -268,6 +273,10 @@ class MpvModule final : public PlaybackModule {
     set("ytdl", "no");
     set("sub-auto", "no");
     set("audio-file-auto", "no");
+    set("cover-art-auto", "no");
+    // No on-screen display: its fonts take tens of milliseconds to set up.
+    set("osd-level", "0");
+    set("sub-font-provider", "none");
     set("ao", options.audioOutput.empty() ? "auto" : options.audioOutput);
     set("keep-open", "yes");  // stay on the last picture at the end, so the position stays there
     set("idle", "yes");
@@ -277,7 +286,10 @@ class MpvModule final : public PlaybackModule {
     set("audio-display", "no");
     set("loop-file", options.loop ? "inf" : "no");
     set("terminal", std::getenv("MT_PLAYER_LOG") ? "yes" : "no");
-    if (const char* level = std::getenv("MT_PLAYER_LOG")) set("msg-level", std::string("all=") + level);
+    if (const char* level = std::getenv("MT_PLAYER_LOG")) {
+      set("msg-level", std::string("all=") + level);
+      set("msg-time", "yes");
+    }
     set("config", "no");
     const int status = mpv_initialize(h);
     if (status < 0) {

@@ -31,8 +31,10 @@ struct PlayerOptions {
   bool loop = false;
 };
 
-// Draws the player's pictures into an OpenGL context. Made, used and destroyed with that context
-// current on the calling thread.
+// Draws the player's pictures into an OpenGL context. Made and destroyed on the thread that owns
+// the player, with the context current; frameReady, render, reportSwap and setUpdateHandler may
+// be called on another thread (a render thread) that has the context current meanwhile. The
+// settings (aspect ratio, background) belong to the player's thread.
 class VideoRenderer {
  public:
   using GetProcAddress = void* (*)(void* context, const char* name);
@@ -98,6 +100,9 @@ class PlaybackModule {
 PlaybackModule* playbackModule();
 // Whether the module has been loaded in this process.
 bool playbackModuleLoaded();
+// Starts loading the module on a thread of its own (the player library takes a good part of a
+// second to load), for a program that knows it will play; playbackModule() then waits for it.
+void preloadPlaybackModule();
 
 }  // namespace platform::media
 

@@ -1,5 +1,6 @@
 // Loads the playback module beside the running program, on first need.
 #include <atomic>
+#include <thread>
 
 #include "platform/media/ModuleLoader.h"
 #include "platform/media/playback/PlaybackModule.h"
@@ -22,5 +23,11 @@ PlaybackModule* playbackModule() {
 }
 
 bool playbackModuleLoaded() { return gLoaded; }
+
+void preloadPlaybackModule() {
+  static std::atomic<bool> started{false};
+  if (started.exchange(true)) return;
+  std::thread([] { playbackModule(); }).detach();
+}
 
 }  // namespace platform::media
