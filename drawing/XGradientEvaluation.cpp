@@ -3,45 +3,17 @@
 #include <limits>
 
 #include "drawing/XGradient.h"
+#include "platform/graphics/HSV.h"
 
 namespace drawing {
 
 void rgbToHsv(float red, float green, float blue, float& hue, float& saturation, float& value) {
-  const float max = std::fmax(red, std::fmax(green, blue));
-  const float min = std::fmin(red, std::fmin(green, blue));
-  if (max == min) {
-    hue = std::numeric_limits<float>::quiet_NaN();
-  } else {
-    const float d = max - min;
-    if (max == red) {
-      hue = (green - blue) * 60 / d;
-      if (green < blue) hue += 360;
-    } else if (max == green) {
-      hue = (blue - red) * 60 / d + 120;
-    } else {
-      hue = (red - green) * 60 / d + 240;
-    }
-  }
-  saturation = max == 0 ? 0 : 1 - min / max;
-  value = max;
+  platform::rgbToHsv(red, green, blue, hue, saturation, value);
 }
 
 void hsvToRgb(float hue, float saturation, float value, float& red, float& green, float& blue) {
-  const float h = std::fmod(hue, 359.0f) / 60;  // 359, so that a hue of 360 comes back as 1
-  int i = int(std::floor(h)) % 6;
-  if (i < 0) i += 6;  // hues below zero (never made by the modes) wrap instead of matching no case
-  const float f = h - i;
-  const float p = value * (1 - saturation);
-  const float q = value * (1 - saturation * f);
-  const float u = value * (1 - saturation * (1 - f));
-  switch (i) {
-    case 0: red = value, green = u, blue = p; break;
-    case 1: red = q, green = value, blue = p; break;
-    case 2: red = p, green = value, blue = u; break;
-    case 3: red = p, green = q, blue = value; break;
-    case 4: red = u, green = p, blue = value; break;
-    default: red = value, green = p, blue = q; break;
-  }
+  // Degrees, wrapped at 359 so that a hue of 360 comes back as 1.
+  platform::hsvToRgb(std::fmod(hue, 359.0f) / 60, saturation, value, red, green, blue);
 }
 
 namespace {

@@ -2,26 +2,16 @@
 
 #include <cmath>
 
+#include "platform/graphics/HSV.h"
+
 QuarnColor QuarnColor::colorWithCalibratedRed(float red, float green, float blue, float alpha) {
   return QuarnColor{red, green, blue, alpha};
 }
 
 QuarnColor QuarnColor::colorWithCalibratedHue(float hue, float saturation, float brightness, float alpha) {
-  // HSV to RGB over six sectors of the hue circle.
-  float h = std::isfinite(hue) ? hue - std::floor(hue) : 0.0f;
-  h *= 6.0f;
-  const int sector = static_cast<int>(h) % 6;
-  const float f = h - std::floor(h);
-  const float v = brightness;
-  const float p = v * (1 - saturation);
-  const float q = v * (1 - saturation * f);
-  const float t = v * (1 - saturation * (1 - f));
-  switch (sector) {
-    case 0: return {v, t, p, alpha};
-    case 1: return {q, v, p, alpha};
-    case 2: return {p, v, t, alpha};
-    case 3: return {p, q, v, alpha};
-    case 4: return {t, p, v, alpha};
-    default: return {v, p, q, alpha};
-  }
+  // The hue runs 0..1 round the circle; anything else wraps, and a hue that is not a number is red.
+  const float h = std::isfinite(hue) ? hue - std::floor(hue) : 0.0f;
+  QuarnColor c{0, 0, 0, alpha};
+  platform::hsvToRgb(h * 6.0f, saturation, brightness, c.red, c.green, c.blue);
+  return c;
 }

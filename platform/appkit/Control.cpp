@@ -26,7 +26,9 @@ bool NSCell::trackMouse(const NSEvent& event, NSRect cellFrame, NSControl* contr
   const bool flipped = controlView->isFlipped();
   NSPoint last = point(event);
   if (!startTrackingAt(last, controlView)) return false;
+  // An action may close the window and take the control with it: tracking ends there.
   if (isContinuous()) controlView->sendAction();
+  if (!NSView::exists(controlView)) return false;
   auto& app = NSApplication::sharedApplication();
   for (;;) {
     auto next = app.nextEventMatchingMask(NSLeftMouseUpMask | NSLeftMouseDraggedMask, RunLoop::distantFuture(),
@@ -51,6 +53,7 @@ bool NSCell::trackMouse(const NSEvent& event, NSRect cellFrame, NSControl* contr
       return false;
     }
     if (isContinuous()) controlView->sendAction();
+    if (!NSView::exists(controlView)) return false;
     last = current;
   }
 }

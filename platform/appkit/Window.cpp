@@ -260,7 +260,7 @@ void NSWindow::setBackgroundColor(NSColor colour) {
 void NSWindow::setAlphaValue(double alpha) {
   alpha_ = std::isnan(alpha) ? 1 : std::clamp(alpha, 0.0, 1.0);
   if (native_) native_->setOpacity(static_cast<float>(alpha_));
-  if (isComposited()) updateOverlay();
+  if (isComposited()) updateOverlayAlpha();
 }
 
 // ---- Views and responders

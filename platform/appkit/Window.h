@@ -271,6 +271,7 @@ class NSWindow : public NSResponder {
   void renderInto(platform::GraphicsContext& context, const NSRect& dirty);
   void present(const NSRect& dirty);
   void updateOverlay();
+  void updateOverlayAlpha();
   void removeOverlay();
   void moveChildren(double dx, double dy);
   void applyFrame(NSRect frame, bool display);

@@ -119,6 +119,18 @@ void NSWindow::updateOverlay() {
   host->invalidateRect(host->convertRectFromScreen(content));
 }
 
+// A fade changes only the opacity: the overlay's pixels stay as they are.
+void NSWindow::updateOverlayAlpha() {
+  if (NSOpenGLView* gl = parent_ ? parent_->openGLContentView() : nullptr) {
+    if (auto* context = gl->windowContext(); context && context->overlays().hasOverlay(uint64_t(number_))) {
+      context->overlays().setOverlayAlpha(uint64_t(number_), float(alpha_));
+      gl->setNeedsDisplay(true);
+      return;
+    }
+  }
+  updateOverlay();
+}
+
 void NSWindow::removeOverlay() {
   if (!parent_ || !exists(parent_)) return;
   if (NSOpenGLView* gl = parent_->openGLContentView()) {

@@ -18,9 +18,10 @@ namespace platform::display {
 // The buffers a GL-capable window asks for. Where the display can't give them, the window is
 // made with less (acceleration dropped first, then depth 32 → 24 → 16, then alpha and stencil);
 // the context of platform/gl reports what it got.
+// By default: 32-bit colour (8 bits a channel with alpha) and a 32-bit depth buffer, double-buffered.
 struct GLSurfaceRequest {
   int redBits = 8, greenBits = 8, blueBits = 8, alphaBits = 8;
-  int depthBits = 24;
+  int depthBits = 32;
   int stencilBits = 0;
   bool doubleBuffered = true;
   bool accelerated = false;

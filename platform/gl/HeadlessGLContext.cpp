@@ -95,3 +95,10 @@ std::string HeadlessGLContext::versionString() { return glString(GL_VERSION); }
 std::string HeadlessGLContext::rendererString() { return glString(GL_RENDERER); }
 
 }  // namespace platform::gl
+
+#ifdef __SANITIZE_ADDRESS__
+// Mesa's off-screen driver keeps its framebuffer records for the life of the process; every
+// program with a headless context (tools included) would otherwise end with a leak report. Weak,
+// so that a program's own suppressions take its place.
+extern "C" __attribute__((weak)) const char* __lsan_default_suppressions() { return "leak:libOSMesa.so\n"; }
+#endif

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/graphics/HSV.h"
+
 namespace platform {
 
 Color Color::calibratedRGB(double r, double g, double b, double a) { return {ColorSpace::CalibratedRGB, r, g, b, 0, a}; }
@@ -14,18 +16,9 @@ Color Color::deviceCMYK(double c, double m, double y, double k, double a) { retu
 Color Color::calibratedHSB(double hue, double saturation, double brightness, double alpha) {
   double h = std::fmod(hue, 1.0);
   if (h < 0) h += 1;
-  h *= 6;
-  const int i = int(std::floor(h)) % 6;
-  const double f = h - std::floor(h), v = brightness, s = saturation;
-  const double p = v * (1 - s), q = v * (1 - s * f), t = v * (1 - s * (1 - f));
-  switch (i) {
-    case 0: return calibratedRGB(v, t, p, alpha);
-    case 1: return calibratedRGB(q, v, p, alpha);
-    case 2: return calibratedRGB(p, v, t, alpha);
-    case 3: return calibratedRGB(p, q, v, alpha);
-    case 4: return calibratedRGB(t, p, v, alpha);
-    default: return calibratedRGB(v, p, q, alpha);
-  }
+  double r = 0, g = 0, b = 0;
+  hsvToRgb(h * 6, saturation, brightness, r, g, b);
+  return calibratedRGB(r, g, b, alpha);
 }
 
 std::optional<Color> Color::usingColorSpace(ColorSpace space) const {

@@ -139,3 +139,66 @@ TEST(AppKitSlider, TrackingRunsTheLoopInTheEventTrackingModeOnly) {
   EXPECT_GT(defaultTicks, 0);
   EXPECT_NEAR(w.slider->doubleValue(), 0.3, 1e-9);
 }
+
+TEST(AppKitSlider, AnActionThatTakesTheSliderAwayEndsTheTracking) {
+  SliderWindow w;
+  NSSlider* raw = w.slider.get();
+  int actions = 0;
+  raw->setAction([&](NSControl& sender) {
+    ++actions;
+    w.slider.reset();
+    sender.removeFromSuperview();  // the last reference goes: the slider and its cell are gone
+  });
+  postMouseInView(NSEventType::LeftMouseDown, raw, w.at(0.5));
+  postMouse(NSEventType::LeftMouseDragged, &w.window, {100, 30});
+  postMouse(NSEventType::LeftMouseUp, &w.window, {100, 30});
+  spin();
+  EXPECT_EQ(actions, 1);
+  EXPECT_FALSE(NSView::exists(raw));
+  EXPECT_TRUE(w.window.contentView()->subviews().empty());
+}
+
+namespace {
+// A cell that draws its own bar (blue, the whole frame as its track image) and knob (red).
+class PaintedCell : public NSSliderCell {
+ public:
+  bool usesCustomTrackImage() const override { return true; }
+  void drawBarInside(NSRect rect, bool flipped) override {
+    barRect = rect;
+    barFlipped = flipped;
+    NSColor::colorWithCalibratedRed(0, 0, 1, 1).setFill();
+    NSRectFill(rect);
+  }
+  void drawKnob(NSRect rect) override {
+    knobRect = rect;
+    NSColor::colorWithCalibratedRed(1, 0, 0, isEnabled() ? 1 : 0.25).setFill();
+    NSRectFillUsingOperation(rect, platform::CompositingOperation::SourceOver);
+  }
+  NSRect barRect, knobRect;
+  bool barFlipped = true;
+};
+}  // namespace
+
+TEST(AppKitSlider, ACellSubclassDrawsItsOwnBarAndKnob) {
+  NSWindow window(NSMakeRect(0, 0, 120, 30), NSBorderlessWindowMask, NSBackingStoreBuffered, false);
+  window.setBackgroundColor(NSColor::whiteColor());
+  auto slider = std::make_shared<NSSlider>(NSMakeRect(10, 10, 100, 12));
+  slider->setControlSize(NSMiniControlSize);
+  auto cell = std::make_unique<PaintedCell>();
+  PaintedCell* painted = cell.get();
+  cell->setControlSize(NSMiniControlSize);
+  slider->setCell(std::move(cell));
+  slider->setDoubleValue(1);
+  window.contentView()->addSubview(slider);
+  window.display();
+  EXPECT_EQ(painted->barRect, NSMakeRect(0, 0, 100, 12));  // its own track: the whole frame
+  EXPECT_FALSE(painted->barFlipped);
+  EXPECT_EQ(painted->knobRect, NSMakeRect(89, 0, 11, 11));  // at the far end, 11 points for a mini slider
+  EXPECT_TRUE(near(pixelAt(window, {15, 15}), 0, 0, 255));      // bar
+  EXPECT_TRUE(near(pixelAt(window, {104, 15}), 255, 0, 0));     // knob
+  EXPECT_TRUE(near(pixelAt(window, {5, 15}), 255, 255, 255));   // outside the slider
+  // Disabled: the knob is drawn at a quarter, over the bar.
+  slider->setEnabled(false);
+  window.display();
+  EXPECT_TRUE(near(pixelAt(window, {104, 15}), 64, 0, 191, 255, 3));
+}

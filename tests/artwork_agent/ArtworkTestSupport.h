@@ -2,35 +2,19 @@
 // Helpers of the artwork agent tests: scripts on disk, a stand-in music application under a
 // unique process name, and the tool's user defaults.
 #include <string>
-#include <sys/types.h>
-#include <vector>
 
+#include "tests/support/ScriptTestSupport.h"
+#include "tests/support/StandInProcess.h"
 #include "tests/support/TestSupport.h"
 
 namespace cftest {
 
 // Writes `source` to `path` (a source or precompiled script file).
 void writeScript(const std::string& path, const std::string& source);
-// Precompiles `source` with luac into `path`.
-bool writeCompiledScript(const std::string& path, const std::string& source);
+using testsupport::writeCompiledScript;
 
-// A copy of the stand-in music application named uniquely (at most 15 bytes, as /proc shows it).
-// Kills every process of that name when it goes away.
-class StandInMusicApp {
- public:
-  // `name` (at most 15 bytes) must be unique among running processes; empty picks one.
-  explicit StandInMusicApp(const testsupport::TempDir& dir, std::string name = "");
-  ~StandInMusicApp();
-  const std::string& name() const { return name_; }
-  const std::string& path() const { return path_; }
-  // Starts it as our own child and waits until /proc shows it.
-  bool start();
-  std::vector<pid_t> running() const;
-
- private:
-  std::string name_;
-  std::string path_;
-};
+// The music application: a program that stays up, under a name of its own.
+using StandInMusicApp = testsupport::StandInProcess;
 
 // Points the tool's user defaults at a music application (process name and launch path).
 void setMusicApplication(const std::string& processName, const std::string& path);

@@ -153,6 +153,11 @@ TEST(XGradient, HSVConversions) {
   EXPECT_NEAR(h, 150, 1e-4f);
   EXPECT_NEAR(s, 0.75f, 1e-6f);
   float r, g, b;
+  // A hue below zero wraps round the circle like any other: -30 is 330, every channel within the value.
+  drawing::hsvToRgb(-30, 1, 0.5f, r, g, b);
+  EXPECT_FLOAT_EQ(r, 0.5f);
+  EXPECT_FLOAT_EQ(g, 0);
+  EXPECT_FLOAT_EQ(b, 0.25f);
   for (float hue : {0.0f, 59.0f, 61.0f, 179.0f, 181.0f, 299.0f, 301.0f, 358.0f}) {
     drawing::hsvToRgb(hue, 0.8f, 0.9f, r, g, b);
     drawing::rgbToHsv(r, g, b, h, s, v);

@@ -20,12 +20,10 @@ namespace {
     if (!why.empty()) GTEST_SKIP() << why;            \
   } while (0)
 
-std::unique_ptr<NativeWindow> glWindow(PixelRect frame, int depthBits = 32) {
+std::unique_ptr<NativeWindow> glWindow(PixelRect frame) {
   WindowStyle style;
   style.borderless = true;
-  GLSurfaceRequest request;
-  request.depthBits = depthBits;
-  style.gl = request;
+  style.gl = GLSurfaceRequest{};  // the default: 32-bit colour and depth
   return NativeWindow::create("gl window", frame, style);
 }
 

@@ -1,8 +1,9 @@
 // The Lua script engine: loading, results, event delivery, errors and run budgets.
 #include <gtest/gtest.h>
 
-#include "ArtworkTestSupport.h"
 #include "platform/script/Script.h"
+#include "tests/support/ScriptTestSupport.h"
+#include "tests/support/TestSupport.h"
 
 using namespace platform;
 
@@ -88,7 +89,7 @@ TEST(Script, ResultsAreBytesOrTextOrNothing) {
 
 TEST(Script, PrecompiledChunksLoadFromFiles) {
   testsupport::TempDir dir;
-  ASSERT_TRUE(cftest::writeCompiledScript(dir.file("c.luac"), "function open(a) return a[1] .. '!' end return 7"));
+  ASSERT_TRUE(testsupport::writeCompiledScript(dir.file("c.luac"), "function open(a) return a[1] .. '!' end return 7"));
   ScriptErrorInfo error;
   auto script = Script::loadFromFile(dir.file("c.luac"), error);
   ASSERT_TRUE(script);

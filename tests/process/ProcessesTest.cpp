@@ -6,12 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "ArtworkTestSupport.h"
+#include "tests/support/StandInProcess.h"
 #include "platform/process/Processes.h"
 
 TEST(Processes, FindsLiveProcessesByNameOnly) {
   testsupport::TempDir dir;
-  cftest::StandInMusicApp app(dir);
+  testsupport::StandInProcess app(dir);
   EXPECT_FALSE(platform::isProcessRunning(app.name()));
   ASSERT_TRUE(app.start());
   auto pids = platform::processesNamed(app.name());
@@ -30,7 +30,7 @@ TEST(Processes, LongNamesCompareByTheKernelsFifteenBytes) {
   testsupport::TempDir dir;
   std::string name = "cflong" + std::to_string(getpid());
   name += std::string(15 - name.size(), 'n');
-  cftest::StandInMusicApp app(dir, name);
+  testsupport::StandInProcess app(dir, name);
   ASSERT_TRUE(app.start());
   EXPECT_TRUE(platform::isProcessRunning(name));
   EXPECT_TRUE(platform::isProcessRunning(name + "-and-more"));
@@ -39,7 +39,7 @@ TEST(Processes, LongNamesCompareByTheKernelsFifteenBytes) {
 
 TEST(Processes, LaunchWaitsUntilTheApplicationRuns) {
   testsupport::TempDir dir;
-  cftest::StandInMusicApp app(dir);
+  testsupport::StandInProcess app(dir);
   EXPECT_TRUE(platform::launchApplicationHidden(app.path(), app.name()));
   EXPECT_EQ(app.running().size(), 1u);
 }
