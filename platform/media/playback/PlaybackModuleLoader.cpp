@@ -25,9 +25,14 @@ PlaybackModule* playbackModule() {
 bool playbackModuleLoaded() { return gLoaded; }
 
 void preloadPlaybackModule() {
-  static std::atomic<bool> started{false};
-  if (started.exchange(true)) return;
-  std::thread([] { playbackModule(); }).detach();
+  // The loading thread is waited for at exit: the program may end while the library loads.
+  struct Preloader {
+    std::thread thread{[] { playbackModule(); }};
+    ~Preloader() {
+      if (thread.joinable()) thread.join();
+    }
+  };
+  static Preloader preloader;
 }
 
 }  // namespace platform::media
