@@ -7,7 +7,9 @@
 
 namespace platform::appkit {
 
-QTMovieView::QTMovieView(NSRect frame) : NSOpenGLView(frame) {}
+// Pictures need colour only: no depth or stencil buffer for the renderer to carry along.
+QTMovieView::QTMovieView(NSRect frame)
+    : NSOpenGLView(frame, NSOpenGLPixelFormat({NSOpenGLPFADoubleBuffer, NSOpenGLPFAColorSize, 24, 0})) {}
 
 QTMovieView::~QTMovieView() {
   stopRenderThread();
