@@ -16,3 +16,13 @@ uint64_t scriptInstructionLimitFromUserDefaults() {
   int64_t limit = defaults.integerForKey(kScriptInstructionLimitKey);
   return limit > 0 ? static_cast<uint64_t>(limit) : platform::Script::kStandardInstructionLimit;
 }
+
+void applyScriptLimitsFromUserDefaults() {
+  platform::UserDefaults defaults(kCoverfetchDefaultsDomain);
+  platform::Script::setDefaultInstructionLimit(scriptInstructionLimitFromUserDefaults());
+  double seconds = defaults.doubleForKey(kScriptTimeLimitKey);
+  platform::Script::setDefaultTimeLimit(seconds > 0 ? seconds : platform::Script::kStandardTimeLimit);
+  double processor = defaults.doubleForKey(kScriptProcessorTimeLimitKey);
+  platform::Script::setDefaultProcessorTimeLimit(processor > 0 ? processor
+                                                               : platform::Script::kStandardProcessorTimeLimit);
+}

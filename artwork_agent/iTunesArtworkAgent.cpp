@@ -11,10 +11,22 @@ bool iTunesArtworkAgent::iTunesIsRunning() const {
   return platform::isProcessRunning(MusicApplication::fromUserDefaults().processName);
 }
 
+namespace {
+bool gVerbose = false;
+}  // namespace
+
+void iTunesArtworkAgent::setVerboseLogging(bool verbose) { gVerbose = verbose; }
+
 bool iTunesArtworkAgent::launchITunes() const {
   if (iTunesIsRunning()) return true;
   MusicApplication app = MusicApplication::fromUserDefaults();
-  return platform::launchApplicationHidden(app.path, app.processName);
+  bool launched = platform::launchApplicationHidden(app.path, app.processName);
+  if (!launched && gVerbose)
+    platform::log("iTunesArtworkAgent: couldn't launch the music application '%s' (process name '%s'); the user "
+                  "defaults \"%s\" and \"%s\" of %s name it",
+                  app.path.c_str(), app.processName.c_str(), kMusicApplicationPathKey,
+                  kMusicApplicationProcessNameKey, kCoverfetchDefaultsDomain);
+  return launched;
 }
 
 std::optional<platform::PlistData> iTunesArtworkAgent::artwork(ScriptController& controller,

@@ -12,8 +12,11 @@ class iTunesArtworkAgent {
  public:
   // A process of the music application (MusicApplication.h) runs.
   bool iTunesIsRunning() const;
-  // True when it runs, or was launched hidden and is running now.
+  // True when it runs, or was launched hidden and is running now. A launch that fails is silent
+  // unless verbose logging is on; then the application that could not be started is logged.
   bool launchITunes() const;
+  // Process-wide, off at start.
+  static void setVerboseLogging(bool verbose);
 
   // The lookup script at scriptPath (or its source at scriptPath + ".txt") with [searchTerm].
   std::optional<platform::PlistData> iTunesArtworkForSearchTerm(const std::optional<std::string>& searchTerm,

@@ -9,7 +9,6 @@
 #include "iTunesArtworkAgent.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
-#include "platform/script/Script.h"
 
 namespace {
 
@@ -67,7 +66,8 @@ int main(int argc, char** argv) {
 
   std::optional<platform::PlistData> imageData;
   try {
-    platform::Script::setDefaultInstructionLimit(scriptInstructionLimitFromUserDefaults());
+    applyScriptLimitsFromUserDefaults();
+    iTunesArtworkAgent::setVerboseLogging(verbose);
     imageData = iTunesArtworkAgent().iTunesArtworkForSearchTerm(searchTerm, scriptPath);
   } catch (const std::exception& e) {
     platform::log("Coverfetch: Error: %s", e.what());

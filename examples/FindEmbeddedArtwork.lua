@@ -205,20 +205,27 @@ local function artworkOfFile(path, reader)
   return ok and keep() or nil
 end
 
-local function shellQuoted(s) return "'" .. s:gsub("'", "'\\''") .. "'" end
-
 local function musicFolder()
   local folder = os.getenv("COVERFETCH_MUSIC_DIR")
   if not folder or folder == "" then folder = (os.getenv("HOME") or "") .. "/Music" end
   return (folder:gsub("(.)/+$", "%1"))
 end
 
+-- Every file below the folder, in path order; links and whatever they point to are left out.
 local function tracks(folder)
   local list = {}
-  local pipe = io.popen("find " .. shellQuoted(folder) .. " -type f 2>/dev/null")
-  if not pipe then return list end
-  for line in pipe:lines() do list[#list + 1] = line end
-  pipe:close()
+  local function walk(path)
+    for _, name in ipairs(fs.list(path) or {}) do
+      local full = path .. "/" .. name
+      local kind = fs.type(full)
+      if kind == "file" then
+        list[#list + 1] = full
+      elseif kind == "folder" then
+        walk(full)
+      end
+    end
+  end
+  walk(folder)
   table.sort(list)
   return list
 end

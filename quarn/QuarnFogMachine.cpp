@@ -28,7 +28,8 @@ void QuarnFogMachine::setEnabled(bool flag) {
 }
 
 void QuarnFogMachine::setMode(const std::string& mode) {
-  if (mode == mode_) return;
+  // Only the very same string object changes nothing; an equal one is sent again.
+  if (&mode == &mode_) return;
   static const GLint values[] = {GL_LINEAR, GL_EXP, GL_EXP2};
   const auto& names = fogModes();
   for (size_t i = 0; i < names.size(); ++i) {

@@ -48,6 +48,11 @@ void QuarnLayer2D::setColor(int index, const QuarnColor& color) {
   built_ = false;
 }
 
+const float* QuarnLayer2D::vertex(int index) const {
+  if (index < 0 || index > 3) throw std::out_of_range("QuarnLayer2D vertex: index " + std::to_string(index));
+  return verts_[index];
+}
+
 std::optional<QuarnColor> QuarnLayer2D::getColor(int index) const {
   if (index < 0 || index > 3) {
     platform::log("illegal colorList index");
@@ -70,6 +75,10 @@ void QuarnLayer2D::cycleBGColor() {
 
 void QuarnLayer2D::drawQuad() {
   cycleBGColor();
+  // Depth testing and lighting come back as they were, so that lighting switched off from
+  // outside (the inspector's switch) stays off behind a backdrop.
+  const GLboolean depthTest = glIsEnabled(GL_DEPTH_TEST);
+  const GLboolean lighting = glIsEnabled(GL_LIGHTING);
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_LIGHTING);
   glEnable(GL_BLEND);
@@ -83,7 +92,7 @@ void QuarnLayer2D::drawQuad() {
     glVertex3fv(verts_[i]);
   }
   glEnd();
-  glEnable(GL_DEPTH_TEST);
-  glEnable(GL_LIGHTING);
+  if (depthTest) glEnable(GL_DEPTH_TEST);
+  if (lighting) glEnable(GL_LIGHTING);
   glDisable(GL_BLEND);
 }

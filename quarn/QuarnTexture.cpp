@@ -7,8 +7,9 @@
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/ImageCodec.h"
 #include "platform/graphics/ImageScaling.h"
+#include "quarn/QuarnImageBridge.h"
 
-using platform::Image;
+using Image = QuarnImage;
 
 QuarnTexture::QuarnTexture() { glGenTextures(1, &textureID_); }
 
@@ -44,7 +45,8 @@ std::vector<std::string> QuarnTexture::resourceFolders() {
 
 std::shared_ptr<Image> QuarnTexture::loadImageFromString(const std::string& pathOrName) {
   auto load = [](const std::string& path) -> std::shared_ptr<Image> {
-    if (auto image = platform::readImageFile(path)) return std::make_shared<Image>(std::move(*image));
+    if (auto image = platform::readImageFile(path); image && !image->empty())
+      return std::make_shared<Image>(quarnImageFromPlatform(*image));
     return nullptr;
   };
   if (pathOrName.empty()) return nullptr;
@@ -77,19 +79,21 @@ std::shared_ptr<Image> QuarnTexture::scaleImageForOpenGL(const std::shared_ptr<I
     while (height > maxSize) height = fittedDimension(maxSize);
   }
   if (width == image->width() && height == image->height()) return image;
-  auto scaled = std::make_shared<Image>(platform::scaledImage(*image, width, height));
+  auto scaled = std::make_shared<Image>(
+      quarnImageFromPlatform(platform::scaledImage(platformImageFromQuarn(*image), width, height)));
   scaled->setHasAlpha(image->hasAlpha());
   return scaled;
 }
 
 bool QuarnTexture::createGLTextureFromImage(const Image& image) {
-  if (image.empty()) {
+  // The pixel buffer is the caller's to change: a size that disagrees with it counts as no bitmap.
+  if (image.empty() || image.pixels().size() != static_cast<size_t>(image.width()) * image.height() * 4) {
     platform::log("NSBitmapImageRep not loaded");
     return false;
   }
   const int width = image.width();
   const int height = image.height();
-  const int samples = image.samplesPerPixel();
+  const int samples = image.hasAlpha() ? 4 : 3;
   imgformat_ = image.hasAlpha() ? GL_RGBA : GL_RGB;
   // Tightly packed rows, bottom row first, so that texture coordinate t = 1 is the image's top.
   std::vector<GLubyte> bytes(static_cast<size_t>(width) * height * samples);

@@ -103,7 +103,9 @@ bool XACResourceManager::setResource(const std::shared_ptr<const platform::Codin
   auto path = resourcePathForSourceFile(*sourceFilePath);
   bool saved = path && platform::KeyedArchiver::archiveRootObject(object, *path);
   if (saved) ++_resourcesCount;
-  if (platform::UserDefaults::standardUserDefaults().boolForKey("kVerboseLogging"))
+  // A failure is always worth a line (a name the file system refuses, a full disk); success only
+  // in verbose mode.
+  if (!saved || platform::UserDefaults::standardUserDefaults().boolForKey("kVerboseLogging"))
     platform::log("XACResourceManager: %s rootObject to '%s'", saved ? "Saved" : "Error: Failed to save",
                   path ? path->c_str() : "(null)");
   return saved;

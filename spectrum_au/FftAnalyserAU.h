@@ -79,6 +79,8 @@ class FftAnalyserAU : public AUEffectBase {
   virtual int FreqToIndex(Float32 frequency);
 
   UInt32 SpectrumReadCount() const { return mReadCount; }
+  // The upper edge in Hz of each band (kCFNumberFloatType numbers); the unit keeps it.
+  CFArrayRef BandEdges() const { return mBandEdges; }
   Kernel* KernelAt(size_t index) const { return static_cast<Kernel*>(GetKernel(index)); }
 
  private:

@@ -1,9 +1,11 @@
 #include "XAudioAnalyser.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 #include <thread>
 
+#include "CurveMeasures.h"
 #include "platform/audio/VectorOps.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
@@ -44,7 +46,7 @@ void XAudioAnalyser::setPath(const std::optional<std::string>& path) {
     clearBuffer();
 }
 
-void XAudioAnalyser::clearBuffer() { std::vector<float>().swap(_audioFrames); }
+void XAudioAnalyser::clearBuffer() { _audioFrames.clear(); }
 
 void XAudioAnalyser::purgeBuffers() {
   if (_isScanning)
@@ -94,53 +96,57 @@ void XAudioAnalyser::scan(const std::string& path, uint8_t channel, bool pauseBe
   const auto readBytes = static_cast<uint32_t>(client.mSampleRate * 0.1 * 2 * 4.0);
   uint32_t framesToRead = readBytes / 8;
   std::unique_ptr<float[]> readBuffer(new (std::nothrow) float[readBytes / 4 + 2]);
-  // The whole file as decoded: fileFrames x 2 floats. A length too large to hold is refused
-  // instead of failing later.
-  const uint64_t capacity = fileFrames > 0 ? static_cast<uint64_t>(fileFrames) * 2 : 0;
-  std::unique_ptr<float[]> whole;
-  if (capacity > 0) whole.reset(new (std::nothrow) float[capacity]);
-  if (!readBuffer || (capacity > 0 && !whole)) {
+  // The curve is filled as the reads arrive, up to the file's length in frames; a file whose
+  // decoder can't tell its length is read to its end, the curve growing as it goes.
+  const bool lengthKnown = fileFrames > 0;
+  CurveBuffer curve;
+  if (!readBuffer || (lengthKnown && !curve.reserve(static_cast<uint64_t>(fileFrames)))) {
     std::printf("XAudioAnalyser: Couldn't allocate memory for %lld frames, bailing\n",
                 static_cast<long long>(fileFrames));
     std::fflush(stdout);
     return;
   }
+  const uint64_t limit = lengthKnown ? static_cast<uint64_t>(fileFrames) : UINT64_MAX;
 
   uint64_t stored = 0;
+  CurveMeasures measures;
   while (_shouldContinue) {
     _err = file->read(framesToRead, readBuffer.get());
     if (_err) printStatus("XAudioAnalyser: ExtAudioFileRead: %4.4s, %ld\n", _err);
     if (framesToRead == 0) break;
-    uint64_t floats = static_cast<uint64_t>(framesToRead) * 2;
-    uint64_t append = std::min(floats, capacity - stored);
-    std::copy(readBuffer.get(), readBuffer.get() + append, whole.get() + stored);
-    stored += append;
+    const uint64_t take = std::min<uint64_t>(framesToRead, limit - stored);
+    if (stored + take > curve.capacity() && !curve.reserve(std::max<uint64_t>(stored + take, curve.capacity() * 2))) {
+      std::printf("XAudioAnalyser: Couldn't allocate memory for %llu frames, bailing\n",
+                  static_cast<unsigned long long>(stored + take));
+      std::fflush(stdout);
+      return;
+    }
+    const float* frames = readBuffer.get();
+    float* out = curve.data() + stored;
+    if (channel == 2) {
+      for (uint64_t i = 0; i < take; ++i) out[i] = frames[2 * i + 1];
+    } else if (channel == 1) {
+      for (uint64_t i = 0; i < take; ++i) out[i] = frames[2 * i];
+    } else if (channel == 0) {
+      for (uint64_t i = 0; i < take; ++i) out[i] = frames[2 * i] + frames[2 * i + 1];
+    }
+    if (channel <= 2) {  // no such channel: no values
+      measures.add(out, take);
+      stored += take;
+    }
     if (pauseBetweenReads) std::this_thread::sleep_for(std::chrono::microseconds(750));
   }
+  file.reset();
+  readBuffer.reset();
 
   if (_shouldContinue) {
-    const uint64_t length = stored / 2;
-    std::vector<float> curve;
-    curve.reserve(length);  // exactly: the peak is the whole-file buffer plus the curve
-    const float* frames = whole.get();
-    for (uint64_t i = 0; i < length && _shouldContinue; ++i) {
-      if (channel == 2)
-        curve.push_back(frames[2 * i + 1]);
-      else if (channel == 1)
-        curve.push_back(frames[2 * i]);
-      else if (channel == 0)
-        curve.push_back(frames[2 * i] + frames[2 * i + 1]);
-      else
-        break;  // no such channel: no values
-    }
-    if (_shouldContinue) {
-      _audioFrames = std::move(curve);
-      _meanValue = vdsp::meanMagnitude(_audioFrames.data(), _audioFrames.size());
-      _maximumValue = _audioFrames.empty() ? 0.0f : vdsp::maximum(_audioFrames.data(), _audioFrames.size());
-    }
+    curve.setSize(stored);
+    _audioFrames = std::move(curve);
+    _meanValue = measures.meanMagnitude();
+    _maximumValue = !_audioFrames.size() ? 0.0f
+                    : measures.exact() ? measures.maximum()
+                                       : vdsp::maximum(_audioFrames.data(), _audioFrames.size());
   }
-  file.reset();
-  whole.reset();
   if (!_shouldContinue) clearBuffer();
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "CurveBuffer.h"
 #include "platform/audio/ExtAudioFile.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/graphics/BezierPath.h"
@@ -27,7 +28,7 @@ class XAudioAnalyser : public std::enable_shared_from_this<XAudioAnalyser> {
   XAudioAnalyser& operator=(const XAudioAnalyser&) = delete;
 
   // Accessors. The curve is null (and the length 0) when there is none.
-  const float* audioFrames() const { return _audioFrames.empty() ? nullptr : _audioFrames.data(); }
+  const float* audioFrames() const { return _audioFrames.size() ? _audioFrames.data() : nullptr; }
   uint64_t audioLength() const { return _audioFrames.size(); }
   float meanValue() const { return _meanValue; }
   float maximumValue() const { return _maximumValue; }
@@ -73,7 +74,7 @@ class XAudioAnalyser : public std::enable_shared_from_this<XAudioAnalyser> {
   // pauseBetweenReads: the background scan leaves time to other work after each read.
   void scan(const std::string& path, uint8_t channel, bool pauseBetweenReads);
 
-  std::vector<float> _audioFrames;
+  CurveBuffer _audioFrames;
   float _meanValue = 0;
   float _maximumValue = 0;
   platform::OSStatus _err = 0;

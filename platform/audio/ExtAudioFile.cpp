@@ -1,5 +1,9 @@
 #include "ExtAudioFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -10,11 +14,18 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/mem.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
 
+#include "platform/media/ffmpeg/ContainerWhitelist.h"
+
 namespace platform {
+
+namespace {
+constexpr size_t kMaxAllocationBytes = size_t(256) << 20;
+}  // namespace
 
 struct ExtAudioFile::State {
   AVFormatContext* format = nullptr;
@@ -80,6 +91,21 @@ uint32_t formatIdFor(AVCodecID id) {
   }
 }
 
+// Only regular files are read, as the media layer reads them: opening a FIFO or a device would
+// block or never end. The test opens without blocking and looks at what was opened.
+OSStatus checkRegularFile(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return fnfErr;
+    if (errno == EACCES) return permErr;
+    return kAudioFileUnsupportedFileTypeError;
+  }
+  struct stat st {};
+  const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  ::close(fd);
+  return regular ? noErr : kAudioFileUnsupportedFileTypeError;
+}
+
 }  // namespace
 
 std::string statusChars(OSStatus status) {
@@ -97,9 +123,22 @@ OSStatus ExtAudioFile::open(const std::string& path, std::unique_ptr<ExtAudioFil
   file.reset();
   // Problems are reported through the status codes; FFmpeg's own messages stay quiet.
   static std::once_flag quiet;
-  std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
+  std::call_once(quiet, [] {
+    av_log_set_level(AV_LOG_QUIET);
+    // No single allocation of an audio reader is this large; a demuxer asking for one is indexing
+    // what a damaged file claims (millions of samples in a few kilobytes), and fails instead.
+    av_max_alloc(kMaxAllocationBytes);
+  });
+  if (OSStatus st = checkRegularFile(path); st != noErr) return st;
   auto s = std::make_unique<State>();
-  int rc = avformat_open_input(&s->format, path.c_str(), nullptr, nullptr);
+  // The path is a file name, never a URL or protocol ("concat:", "http:"), and only the media
+  // containers the media layer accepts are opened: no playlists or lists naming other files.
+  AVDictionary* opts = nullptr;
+  av_dict_set(&opts, "protocol_whitelist", media::kProtocolWhitelist, 0);
+  av_dict_set(&opts, "format_whitelist", media::kContainerWhitelist, 0);
+  const std::string url = "file:" + path;
+  int rc = avformat_open_input(&s->format, url.c_str(), nullptr, &opts);
+  av_dict_free(&opts);
   if (rc < 0) {
     s->format = nullptr;
     if (rc == AVERROR(ENOENT) || rc == AVERROR(ENOTDIR)) return fnfErr;

@@ -1,6 +1,7 @@
 #pragma once
-// ExtAudioFile stand-in on FFmpeg: opens any audio file FFmpeg reads (the first audio stream of
-// a movie too), reports its length in frames and its own stream description, and reads it in
+// ExtAudioFile stand-in on FFmpeg: opens an audio file of any container the media layer accepts
+// (regular files only; the first audio stream of a movie too; no playlists, lists of other files
+// or protocols), reports its length in frames and its own stream description, and reads it in
 // the client format, which must be interleaved 32-bit float linear PCM of one or two channels.
 // Mono files are duplicated to both channels; files of more channels are mixed down by
 // swresample's default matrix. Status codes are the platform's 32-bit OSStatus values.

@@ -103,6 +103,17 @@ bool isMotion(EventType t) {
          t == EventType::OtherMouseDragged;
 }
 
+// A point of a window's client area on the screen; false for an unknown window.
+bool screenPosition(uint32_t windowId, int x, int y, int& screenX, int& screenY) {
+  SDL_Window* window = sdl().GetWindowFromID(windowId);
+  if (!window) return false;
+  int left = 0, top = 0;
+  sdl().GetWindowPosition(window, &left, &top);
+  screenX = left + x;
+  screenY = top + y;
+  return true;
+}
+
 bool isApplicationEvent(EventType t) { return t == EventType::QuitRequested || t == EventType::FileDropped; }
 bool isWindowEvent(EventType t) { return int(t) >= 40 && int(t) < 60; }
 
@@ -278,7 +289,14 @@ bool EventPump::pump() {
     const Event ev = translate(e, buttons_);
     if (e.type == SDL_DROPFILE && e.drop.file) sdl().free(e.drop.file);
     if (ev.type == EventType::None) continue;
-    if (isMotion(ev.type) && cursorHidden_) setCursorHiddenUntilMouseMoves(false);
+    // Only a real move shows the cursor again: a window appearing under the pointer makes the
+    // display report a motion while the pointer stays where it was.
+    if (isMotion(ev.type) && cursorHidden_) {
+      int x = 0, y = 0;
+      if (!hiddenAtKnown_ || e.type != SDL_MOUSEMOTION || !screenPosition(e.motion.windowID, e.motion.x, e.motion.y, x, y) ||
+          x != hiddenAtX_ || y != hiddenAtY_)
+        setCursorHiddenUntilMouseMoves(false);
+    }
     if (isWindowEvent(ev.type))
       deliver(ev);
     else
@@ -368,6 +386,13 @@ std::optional<Event> EventPump::nextEvent(EventMask mask, RunLoop::Clock::time_p
 
 void EventPump::setCursorHiddenUntilMouseMoves(bool hidden) {
   if (hidden == cursorHidden_ || !displayStarted()) return;
+  if (hidden) {
+    // Where the pointer is on the screen, as the display last reported it.
+    SDL_Window* focus = sdl().GetMouseFocus();
+    int x = 0, y = 0;
+    sdl().GetMouseState(&x, &y);
+    hiddenAtKnown_ = focus && screenPosition(sdl().GetWindowID(focus), x, y, hiddenAtX_, hiddenAtY_);
+  }
   cursorHidden_ = hidden;
   sdl().ShowCursor(hidden ? SDL_DISABLE : SDL_ENABLE);
 }

@@ -85,6 +85,8 @@ class EventPump {
   int fd_ = -2;  // the display connection's descriptor; -2 not looked up yet, -1 none
   bool dispatchScheduled_ = false;
   bool cursorHidden_ = false;
+  int hiddenAtX_ = 0, hiddenAtY_ = 0;  // the pointer on the screen when the cursor was hidden
+  bool hiddenAtKnown_ = false;
   uint32_t buttons_ = 0;  // mouse buttons held, bit per button number
 };
 

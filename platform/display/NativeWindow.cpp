@@ -18,6 +18,7 @@ void applyGLAttributes(const GLSurfaceRequest& r) {
   s.GL_SetAttribute(SDL_GL_STENCIL_SIZE, r.stencilBits);
   s.GL_SetAttribute(SDL_GL_DOUBLEBUFFER, r.doubleBuffered ? 1 : 0);
   if (r.accelerated) s.GL_SetAttribute(SDL_GL_ACCELERATED_VISUAL, 1);
+  if (r.shareWithCurrentContext) s.GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
   if (r.compatibilityProfile) s.GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
   if (r.majorVersion > 0) {
     s.GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, r.majorVersion);
@@ -143,6 +144,25 @@ void NativeWindow::hide() {
 }
 
 void NativeWindow::raise() { sdl().RaiseWindow(window_); }
+
+void NativeWindow::setFullScreen(bool fullScreen) {
+  if (fullScreen == fullScreen_) return;
+  // Done by hand rather than through the window manager's full-screen state, which needs a
+  // window manager: without a frame, over the display's bounds, above ordinary windows; and back.
+  if (fullScreen) {
+    frameBeforeFullScreen_ = frame();
+    sdl().SetWindowBordered(window_, SDL_FALSE);
+    setFrame(screenBounds());
+    sdl().SetWindowAlwaysOnTop(window_, SDL_TRUE);
+  } else {
+    sdl().SetWindowAlwaysOnTop(window_, style_.alwaysOnTop ? SDL_TRUE : SDL_FALSE);
+    sdl().SetWindowBordered(window_, style_.borderless ? SDL_FALSE : SDL_TRUE);
+    if (frameBeforeFullScreen_) setFrame(*frameBeforeFullScreen_);
+  }
+  fullScreen_ = fullScreen;
+}
+
+bool NativeWindow::isFullScreen() const { return fullScreen_; }
 
 void NativeWindow::present(const uint8_t* pixels, int width, int height, int stride,
                            const std::vector<PixelRect>& rects) {

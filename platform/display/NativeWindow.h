@@ -24,6 +24,9 @@ struct GLSurfaceRequest {
   int depthBits = 32;
   int stencilBits = 0;
   bool doubleBuffered = true;
+  // A context made for the window shares textures and display lists with the context current
+  // when it is made (an inspector window showing a view's textures).
+  bool shareWithCurrentContext = false;
   bool accelerated = false;
   bool compatibilityProfile = true;
   int majorVersion = 0, minorVersion = 0;  // 0: any
@@ -76,6 +79,10 @@ class NativeWindow {
   // 0 transparent .. 1 opaque, where the desktop composites windows.
   void setOpacity(float opacity);
   void setAlwaysOnTop(bool onTop);
+  // Covers the whole display without a frame, above ordinary windows, or goes back to the frame
+  // it had (the platform's plain full-screen switch of a window).
+  void setFullScreen(bool fullScreen);
+  bool isFullScreen() const;
   // The window manager keeps this window above `parent` (transient for it); null undoes it.
   void setTransientFor(NativeWindow* parent);
 
@@ -104,6 +111,8 @@ class NativeWindow {
   WindowStyle style_;
   GLSurfaceRequest glSurface_;
   bool shown_ = false;
+  std::optional<PixelRect> frameBeforeFullScreen_;
+  bool fullScreen_ = false;
   std::vector<EventPump::HandlerId> handlers_;
 };
 

@@ -8,14 +8,14 @@ namespace platform::display {
 
 #define MT_SDL_FUNCTIONS(X)                                                                                        \
   X(CaptureMouse) X(CreateRGBSurfaceWithFormatFrom) X(CreateWindow) X(DestroyWindow) X(FillRect) X(FreeSurface)   \
-  X(GL_CreateContext) X(GL_DeleteContext) X(GL_GetAttribute) X(GL_GetCurrentContext) X(GL_GetDrawableSize)        \
+  X(GL_CreateContext) X(GL_DeleteContext) X(GL_GetAttribute) X(GL_GetCurrentContext) X(GL_GetCurrentWindow) X(GL_GetDrawableSize)        \
   X(GL_GetProcAddress) X(GL_MakeCurrent) X(GL_ResetAttributes) X(GL_SetAttribute) X(GL_SetSwapInterval)           \
   X(GL_SwapWindow) X(GetCurrentVideoDriver) X(GetDisplayBounds) X(GetDisplayUsableBounds) X(GetError)             \
-  X(GetGlobalMouseState) X(GetModState) X(GetNumVideoDisplays) X(GetWindowFlags) X(GetWindowFromID)               \
+  X(GetGlobalMouseState) X(GetModState) X(GetMouseFocus) X(GetMouseState) X(GetNumVideoDisplays) X(GetWindowFlags) X(GetWindowFromID)               \
   X(GetWindowGammaRamp) X(GetWindowID) X(GetWindowOpacity) X(GetWindowPosition) X(GetWindowSize)                  \
   X(GetWindowSurface) X(HideWindow) X(InitSubSystem) X(PollEvent) X(PumpEvents) X(Quit)        \
   X(RaiseWindow) X(SetHint) X(SetSurfaceBlendMode) X(SetWindowAlwaysOnTop) X(SetWindowGammaRamp)                  \
-  X(SetWindowInputFocus) X(SetWindowMinimumSize) X(SetWindowModalFor) X(SetWindowOpacity) X(SetWindowPosition)    \
+  X(SetWindowBordered) X(SetWindowInputFocus) X(SetWindowMinimumSize) X(SetWindowModalFor) X(SetWindowOpacity) X(SetWindowPosition)    \
   X(SetWindowResizable) X(SetWindowSize) X(SetWindowTitle) X(ShowCursor) X(ShowWindow) X(UpdateWindowSurfaceRects) \
   X(UpperBlit) X(free)
 

@@ -15,7 +15,13 @@ bool writeFileAtomically(const std::string& path, std::string_view bytes) {
   std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
   if (base.empty()) return false;
 
-  std::string tmpl = folder + "/." + base + ".XXXXXX";
+  // The temporary name is the file's own with a dot before and a suffix after, shortened when
+  // that would pass the folder's name limit: a name that fits must not fail for its temporary.
+  long nameMax = pathconf(folder.c_str(), _PC_NAME_MAX);
+  if (nameMax <= 0) nameMax = 255;
+  const size_t kAdded = 8;  // "." + ".XXXXXX"
+  std::string stem = base.size() + kAdded > size_t(nameMax) ? base.substr(0, size_t(nameMax) > kAdded ? size_t(nameMax) - kAdded : 0) : base;
+  std::string tmpl = folder + "/." + stem + ".XXXXXX";
   int fd = mkstemp(tmpl.data());
   if (fd < 0) return false;
 

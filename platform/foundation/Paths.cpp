@@ -86,10 +86,13 @@ std::string pathExtension(const std::string& path) {
 }
 
 std::string deletingPathExtension(const std::string& path) {
-  std::string ext = pathExtension(path);
+  // The last "." of the last component goes with what follows it, even when nothing does
+  // ("trail." -> "trail"); a leading "." (a hidden file's name) stays.
   std::string p = stripTrailingSlashes(path);
-  if (ext.empty()) return p;
-  return p.substr(0, p.size() - ext.size() - 1);
+  std::string last = lastPathComponent(p);
+  size_t dot = last.rfind('.');
+  if (dot == std::string::npos || dot == 0) return p;
+  return p.substr(0, p.size() - (last.size() - dot));
 }
 
 std::string appendingPathComponent(const std::string& path, const std::string& component) {

@@ -185,16 +185,25 @@ bool RunLoop::serve(const std::string& mode, bool& stopped) {
   for (auto& fn : work) fn();
   handled = !work.empty();
 
-  // Fire due timers one at a time: a callback may add or invalidate timers.
+  // Fire due timers one at a time: a callback may add or invalidate timers. Each fires at most
+  // once a pass, so a timer whose work takes longer than its interval (a frame timer on a slow
+  // renderer) can't keep the loop from its other timers, its sources and its deadline.
+  uint64_t pass;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    pass = ++pass_;
+  }
   for (;;) {
     std::function<void()> fn;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       if (stopRequested_) break;
       auto now = Clock::now();
-      auto due = std::find_if(timers_.begin(), timers_.end(),
-                              [&](const Timer& t) { return t.fireAt <= now && inMode(t.modes, mode); });
+      auto due = std::find_if(timers_.begin(), timers_.end(), [&](const Timer& t) {
+        return t.fireAt <= now && t.firedInPass != pass && inMode(t.modes, mode);
+      });
       if (due == timers_.end()) break;
+      due->firedInPass = pass;
       fn = due->fn;
       if (due->repeats && due->interval > 0) {
         due->fireAt += seconds(due->interval);

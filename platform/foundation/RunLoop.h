@@ -108,6 +108,7 @@ class RunLoop {
     std::vector<std::string> modes;
     const void* target = nullptr;
     std::string selector;
+    uint64_t firedInPass = 0;  // the pass of the loop that fired it last
   };
   struct Source {
     SourceId id;
@@ -132,6 +133,7 @@ class RunLoop {
   TimerId nextId_ = 1;
   bool stopRequested_ = false;
   std::vector<std::string> modeStack_;  // nesting of runMode calls
+  uint64_t pass_ = 0;                    // passes of serve, nested ones included
 };
 
 }  // namespace platform

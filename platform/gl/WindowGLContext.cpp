@@ -21,7 +21,7 @@ bool GLFunctions::load(const GLContext& context) {
   return ok;
 }
 
-WindowGLContext::WindowGLContext(platform::display::NativeWindow& window) : window_(window) {
+WindowGLContext::WindowGLContext(platform::display::NativeWindow& window) : window_(&window) {
   overlays_ = std::make_unique<OverlayCompositor>(gl_);
   if (!window.isGLCapable()) {
     platform::log("WindowGLContext: the window was not made for GL");
@@ -54,14 +54,25 @@ WindowGLContext::WindowGLContext(platform::display::NativeWindow& window) : wind
 WindowGLContext::~WindowGLContext() {
   if (!context_) return;
   if (makeCurrent()) overlays_->releaseTextures();
-  if (sdl().GL_GetCurrentContext() == context_) sdl().GL_MakeCurrent(window_.sdlWindow(), nullptr);
+  if (sdl().GL_GetCurrentContext() == context_) sdl().GL_MakeCurrent(window_->sdlWindow(), nullptr);
   sdl().GL_DeleteContext(context_);
 }
 
 bool WindowGLContext::makeCurrent() {
   if (!context_) return false;
-  if (sdl().GL_GetCurrentContext() == context_) return true;
-  return sdl().GL_MakeCurrent(window_.sdlWindow(), context_) == 0;
+  if (sdl().GL_GetCurrentContext() == context_ && sdl().GL_GetCurrentWindow() == window_->sdlWindow()) return true;
+  return sdl().GL_MakeCurrent(window_->sdlWindow(), context_) == 0;
+}
+
+bool WindowGLContext::moveToWindow(platform::display::NativeWindow& window) {
+  if (!context_ || !window.isGLCapable()) return false;
+  if (sdl().GL_MakeCurrent(window.sdlWindow(), context_) != 0) {
+    platform::log("WindowGLContext: can't draw into window %u: %s", window.id(), sdl().GetError());
+    sdl().GL_MakeCurrent(window_->sdlWindow(), context_);
+    return false;
+  }
+  window_ = &window;
+  return true;
 }
 
 void WindowGLContext::releaseCurrent() {
@@ -72,20 +83,20 @@ void WindowGLContext::flushBuffer() {
   if (!makeCurrent()) return;
   if (!overlays_->empty()) overlays_->draw(width(), height());
   if (granted_.doubleBuffered)
-    sdl().GL_SwapWindow(window_.sdlWindow());
+    sdl().GL_SwapWindow(window_->sdlWindow());
   else
     gl_.glFinish();
 }
 
 int WindowGLContext::width() const {
   int w = 0, h = 0;
-  window_.drawableSize(w, h);
+  window_->drawableSize(w, h);
   return w;
 }
 
 int WindowGLContext::height() const {
   int w = 0, h = 0;
-  window_.drawableSize(w, h);
+  window_->drawableSize(w, h);
   return h;
 }
 

@@ -37,12 +37,16 @@ class WindowGLContext : public GLContext {
   bool setSwapInterval(int interval);
   // The SDL context handle (void*), for libraries that take one (Dear ImGui's back ends).
   void* sdlContext() const { return context_; }
-  platform::display::NativeWindow& window() const { return window_; }
+  platform::display::NativeWindow& window() const { return *window_; }
+  // From now on draws into `window` (GL-capable, made with the same surface request), as a view
+  // moving to a full-screen window does; the context keeps all its state. False, with a log line
+  // and the old window kept, when the display refuses.
+  bool moveToWindow(platform::display::NativeWindow& window);
   OverlayCompositor& overlays() { return *overlays_; }
   const GLFunctions& functions() const { return gl_; }
 
  private:
-  platform::display::NativeWindow& window_;
+  platform::display::NativeWindow* window_;  // never null
   void* context_ = nullptr;  // SDL_GLContext
   PixelFormat granted_;
   GLFunctions gl_;

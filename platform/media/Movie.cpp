@@ -1,6 +1,7 @@
 #include "Movie.h"
 
 #include "platform/media/TagMapping.h"
+#include "platform/media/direct/DirectReaders.h"
 #include "platform/media/ffmpeg/FFmpegModule.h"
 #include "platform/media/id3/Id3Reader.h"
 #include "platform/media/isobmff/MovieReader.h"
@@ -15,20 +16,19 @@ std::string fourCCString(OSType code) {
 
 namespace {
 
-// Metadata of a file read through FFmpeg: our own ID3v2 reader when the file carries a tag (it
-// keeps what FFmpeg's dictionary loses), FFmpeg's tags otherwise; FFmpeg's chapters either way.
+// Metadata of a file read through FFmpeg (or as FFmpeg reads it): its container tags merged with what our own ID3v2
+// reader finds (it keeps what FFmpeg's dictionary loses); FFmpeg's chapters.
 void addFFmpegMetadata(const isobmff::FileReader& file, MovieDescription& out) {
   out.metadata.clear();
   out.userData.clear();
   for (auto& t : out.tracks) t.movieTimeScale = out.timeScale;
-  std::optional<id3::Tag> tag = id3::readTag(file);
-  if (tag && !tag->frames.empty()) addId3Tag(*tag, out);
-  else addContainerTags(out);
+  addTags(id3::readTag(file), out);
   addContainerChapters(out);
 }
 
-// Reads the movie structure: our own box reader for the QuickTime family, FFmpeg for the rest
-// and for QuickTime-family files our reader can't make sense of.
+// Reads the movie structure: our own box reader for the QuickTime family, our own readers of
+// the common audio containers and Matroska, FFmpeg for the rest and for files those readers
+// can't make sense of or aren't sure of.
 OSStatus readMovieDescription(const std::string& path, MovieDescription& out) {
   isobmff::FileReader file(path);
   if (!file.isOpen()) return couldNotResolveDataRef;
@@ -38,6 +38,9 @@ OSStatus readMovieDescription(const std::string& path, MovieDescription& out) {
   if (sniff == isobmff::Sniff::Movie) {
     status = isobmff::readMovie(file, out);
     if (status == noErr) return noErr;
+  } else if (readDirectly(file, out) == DirectRead::Read) {
+    addFFmpegMetadata(file, out);
+    return noErr;
   }
   FFmpegModule* ffmpeg = ffmpegModule();
   if (!ffmpeg) return status;

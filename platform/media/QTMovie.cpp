@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "platform/media/direct/DirectReaders.h"
 #include "platform/media/ffmpeg/FFmpegModule.h"
 #include "platform/media/isobmff/MovieReader.h"
 
@@ -20,6 +21,8 @@ bool QTMovie::canInitWithFile(const std::string& path) {
     case isobmff::Sniff::NotIsoBmff:
       break;
   }
+  MovieDescription description;
+  if (readDirectly(file, description) == DirectRead::Read) return true;
   FFmpegModule* ffmpeg = ffmpegModule();
   return ffmpeg && ffmpeg->canOpen(path);
 }

@@ -5,6 +5,7 @@
 
 #include "platform/media/QTMovie.h"
 #include "platform/media/QTMovieShared.h"
+#include "platform/media/isobmff/MovieReader.h"
 #include "platform/media/isobmff/PosterTime.h"
 #include "platform/media/isobmff/VideoTrackReader.h"
 
@@ -35,8 +36,11 @@ FrameSource* QTMovie::Shared::frameSource(const Movie& movie) {
     if (!hasPictureTrack(movie)) return nullptr;
     if (movie.description().family == ContainerFamily::QuickTime) {
       isobmff::FileReader file(movie.path());
-      if (auto track = isobmff::readVideoSampleTrack(file))
+      if (auto track = isobmff::readVideoSampleTrack(file)) {
         if (CodecModule* codecs = codecModule()) source = codecs->openSampleTrack(*track);
+      } else if (!isobmff::sampleCountsFitFile(file)) {
+        return nullptr;  // tables that would make the demuxer index millions of samples that aren't there
+      }
     }
     if (!source)
       if (FFmpegModule* ffmpeg = ffmpegModule()) source = ffmpeg->openFrameSource(movie.path());

@@ -7,6 +7,7 @@
 
 #include "platform/foundation/Text.h"
 #include "platform/media/TextEncoding.h"
+#include "platform/media/id3/Id3Genres.h"
 
 namespace platform::media {
 namespace {
@@ -62,6 +63,26 @@ const std::map<std::string, std::string>& id3TextKeys() {
   return m;
 }
 
+// Comment descriptions that name the comment itself rather than a tagger's private data
+// ("iTunNORM", "iTunSMPB", ...).
+bool isPlainComment(const std::string& description) {
+  const std::string d = lower(description);
+  return d.empty() || d == "comment" || d == "comments" || d == "id3v1 comment";
+}
+
+// FFmpeg's names for the ID3v2 text frames it renames; other text frames keep their ID.
+const std::map<std::string, std::string>& ffmpegId3Names() {
+  static const std::map<std::string, std::string> m = {
+      {"TALB", "album"},       {"TCOM", "composer"},      {"TCON", "genre"},       {"TCOP", "copyright"},
+      {"TENC", "encoded_by"},  {"TIT2", "title"},         {"TLAN", "language"},    {"TPE1", "artist"},
+      {"TPE2", "album_artist"}, {"TPE3", "performer"},    {"TPOS", "disc"},        {"TPUB", "publisher"},
+      {"TRCK", "track"},       {"TSSE", "encoder"},       {"TCMP", "compilation"}, {"TDRC", "date"},
+      {"TDRL", "date"},        {"TDEN", "creation_time"}, {"TSOA", "album-sort"},  {"TSOP", "artist-sort"},
+      {"TSOT", "title-sort"},  {"TIT1", "grouping"},      {"TYER", "date"},        {"TDAT", "date"},
+      {"TIME", "date"}};
+  return m;
+}
+
 const std::map<std::string, std::string>& ffmpegKeys() {
   static const std::map<std::string, std::string> m = {
       {"title", "\xA9nam"},      {"artist", "\xA9" "ART"},   {"album", "\xA9" "alb"},  {"date", "\xA9" "day"},
@@ -78,7 +99,9 @@ const std::map<std::string, std::string>& ffmpegKeys() {
 void addId3Tag(const id3::Tag& tag, MovieDescription& out) {
   for (const id3::Frame& f : tag.frames) {
     const std::string id = f.id.size() == 4 && f.id[3] == ' ' ? f.id.substr(0, 3) : f.id;
-    if (auto k = id3TextKeys().find(id); k != id3TextKeys().end()) {
+    if (id == "TCON") {
+      if (auto text = id3::genreText(f)) addText(out, kStorageID3, "\xA9gen", *text);
+    } else if (auto k = id3TextKeys().find(id); k != id3TextKeys().end()) {
       if (auto text = id3::frameText(f)) addText(out, kStorageID3, k->second, *text);
     } else if (id == "TXXX") {
       if (auto t = id3::userTextFrame(f)) {
@@ -86,7 +109,10 @@ void addId3Tag(const id3::Tag& tag, MovieDescription& out) {
         addText(out, kStorageID3, description == "comment" ? "comm" : asUtf8(t->first), t->second);
       }
     } else if (id == "COMM") {
-      if (auto c = id3::commentFrame(f)) addText(out, kStorageID3, "comm", c->second);
+      // Taggers keep their own data in described comments: those go by their description, as
+      // user text does, and never over the comment.
+      if (auto c = id3::commentFrame(f))
+        addText(out, kStorageID3, isPlainComment(c->first) ? "comm" : asUtf8(c->first), c->second);
     } else if (id == "USLT") {
       if (auto c = id3::commentFrame(f)) addText(out, kStorageID3, "\xA9lyr", c->second);
     } else if (id == "APIC") {
@@ -109,10 +135,37 @@ void addId3Tag(const id3::Tag& tag, MovieDescription& out) {
   }
 }
 
-void addContainerTags(MovieDescription& out) {
+std::set<std::string> containerKeysOfId3Tag(const id3::Tag& tag) {
+  std::set<std::string> keys;
+  for (const id3::Frame& f : tag.frames) {
+    const std::string id = f.id.size() == 4 && f.id[3] == ' ' ? f.id.substr(0, 3) : f.id;
+    if (id == "TXXX") {
+      if (auto t = id3::userTextFrame(f)) keys.insert(lower(t->first));
+    } else if (id == "COMM") {
+      if (auto c = id3::commentFrame(f)) keys.insert(c->first.empty() ? "comment" : lower(c->first));
+    } else if (!id.empty() && id[0] == 'T') {
+      auto n = ffmpegId3Names().find(id);
+      keys.insert(n != ffmpegId3Names().end() ? n->second : lower(id));
+    }
+  }
+  return keys;
+}
+
+void addContainerTags(MovieDescription& out, const std::set<std::string>& exclude) {
   for (const auto& [rawKey, value] : out.containerTags) {
-    auto k = ffmpegKeys().find(lower(rawKey));
+    const std::string key = lower(rawKey);
+    if (exclude.count(key)) continue;
+    auto k = ffmpegKeys().find(key);
     if (k != ffmpegKeys().end()) addText(out, kStorageFFmpeg, k->second, value);
+  }
+}
+
+void addTags(const std::optional<id3::Tag>& tag, MovieDescription& out) {
+  if (tag && !tag->frames.empty()) {
+    addContainerTags(out, containerKeysOfId3Tag(*tag));
+    addId3Tag(*tag, out);
+  } else {
+    addContainerTags(out, {});
   }
 }
 

@@ -5,8 +5,11 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <sys/stat.h>
 
+#include "ScriptLibraries.h"
+#include "ScriptWorker.h"
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Paths.h"
 
@@ -14,6 +17,8 @@ namespace platform {
 namespace {
 
 std::atomic<uint64_t> gDefaultInstructionLimit{Script::kStandardInstructionLimit};
+std::atomic<double> gDefaultTimeLimit{Script::kStandardTimeLimit};
+std::atomic<double> gDefaultProcessorTimeLimit{Script::kStandardProcessorTimeLimit};
 constexpr int kHookStep = 1000;                      // instructions between budget checks
 constexpr size_t kMaxScriptFileBytes = size_t(64) << 20;
 
@@ -24,17 +29,21 @@ struct Script::State {
   std::string source;
   std::string name;  // chunk name as shown in messages
   bool compiled = false;
-  bool topLevelRan = false;
+  bool topLevelRan = false;  // in the child that runs the script
   int chunkRef = LUA_NOREF;
+  ScriptWorker worker;
 
   size_t memoryUsed = 0;
   size_t memoryLimit = kStandardMemoryLimit;
-  bool enforceMemory = false;  // only while running, so loading and clean-up never fail on it
+  bool enforceMemory = false;  // while loading and running, so that reading the outcome never fails
+  bool memoryHit = false;      // a request past the limit was refused during this run
 
   uint64_t instructionLimit = gDefaultInstructionLimit.load();
   uint64_t executed = 0;
   bool limitHit = false;
   bool handlerMissing = false;
+  double timeLimit = gDefaultTimeLimit.load();
+  double processorTimeLimit = gDefaultProcessorTimeLimit.load();
 
   ~State() {
     if (L) lua_close(L);
@@ -53,37 +62,33 @@ void* allocate(void* ud, void* ptr, size_t osize, size_t nsize) {
     s->memoryUsed -= old;
     return nullptr;
   }
-  if (s->enforceMemory && nsize > old && s->memoryUsed - old + nsize > s->memoryLimit) return nullptr;
+  if (s->enforceMemory && nsize > old && s->memoryUsed - old + nsize > s->memoryLimit) {
+    s->memoryHit = true;
+    return nullptr;
+  }
   void* p = std::realloc(ptr, nsize);
   if (p) s->memoryUsed = s->memoryUsed - old + nsize;
   return p;
 }
 
+std::string memoryLimitMessage(const Script::State* s) {
+  return "script stopped: it asked for more than its " + std::to_string(s->memoryLimit >> 20) + " MiB of memory";
+}
+
+std::string instructionLimitMessage(const Script::State* s) {
+  return "script stopped: it exceeded its budget of " + std::to_string(s->instructionLimit) + " instructions";
+}
+
 void countHook(lua_State* L, lua_Debug*) {
   Script::State* s = stateOf(L);
   s->executed += kHookStep;
-  if (s->limitHit || s->executed > s->instructionLimit) {
-    s->limitHit = true;
+  if (s->limitHit || s->memoryHit || s->executed > s->instructionLimit) {
+    if (!s->memoryHit) s->limitHit = true;
     // From now on every instruction of this thread fails, so a script that catches the error
-    // (pcall in a loop) still unwinds.
+    // (pcall in a loop) still unwinds: past its memory budget as past its instruction budget.
     lua_sethook(L, countHook, LUA_MASKCOUNT, 1);
-    luaL_error(L, "script stopped: it exceeded its budget of %llu instructions",
-               static_cast<unsigned long long>(s->instructionLimit));
+    luaL_error(L, "%s", (s->memoryHit ? memoryLimitMessage(s) : instructionLimitMessage(s)).c_str());
   }
-}
-
-int unavailable(lua_State* L) {
-  return luaL_error(L, "%s is not available to scripts", lua_tostring(L, lua_upvalueindex(1)));
-}
-
-void disable(lua_State* L, const char* library, const char* function) {
-  if (lua_getglobal(L, library) == LUA_TTABLE) {
-    std::string qualified = std::string(library) + "." + function;
-    lua_pushstring(L, qualified.c_str());
-    lua_pushcclosure(L, unavailable, 1);
-    lua_setfield(L, -2, function);
-  }
-  lua_pop(L, 1);
 }
 
 // Pushes the Lua value of a descriptor (inside a protected call).
@@ -135,7 +140,8 @@ int runTopLevel(lua_State* L) {
   return 2;
 }
 
-// Protected: delivers the direct object of the event (light userdata 1) to `open`.
+// Protected: delivers the direct object of the event (light userdata 1) to `open`, after
+// running the top level once to define the handlers.
 int runOpenHandler(lua_State* L) {
   Script::State* s = stateOf(L);
   const auto* event = static_cast<const ScriptDescriptor*>(lua_touserdata(L, 1));
@@ -170,12 +176,16 @@ std::string briefMessage(const std::string& message, const std::string& name) {
   return message.substr(i + 2);
 }
 
-ScriptErrorInfo errorFromStack(lua_State* L, Script::State* s, int status) {
-  if (s->limitHit) {
-    std::string m = "script stopped: it exceeded its budget of " + std::to_string(s->instructionLimit) + " instructions";
-    return makeScriptErrorInfo(kScriptLimitExceeded, m, m);
+ScriptOutcome errorFromStack(lua_State* L, Script::State* s, int status) {
+  if (s->memoryHit || status == LUA_ERRMEM) {
+    // Past the budget, or refused by the system (the child's address-space limit) short of it.
+    std::string m = s->memoryHit ? memoryLimitMessage(s) : "script stopped: not enough memory";
+    return ScriptOutcome::error(kScriptOutOfMemory, m, m);
   }
-  if (status == LUA_ERRMEM) return makeScriptErrorInfo(kScriptOutOfMemory, "not enough memory", "not enough memory");
+  if (s->limitHit) {
+    std::string m = instructionLimitMessage(s);
+    return ScriptOutcome::error(kScriptLimitExceeded, m, m);
+  }
   int32_t number = s->handlerMissing ? kScriptHandlerMissing : kScriptRuntimeError;
   std::string message;
   if (lua_type(L, -1) == LUA_TSTRING) {
@@ -204,7 +214,120 @@ ScriptErrorInfo errorFromStack(lua_State* L, Script::State* s, int status) {
   } else {
     message = std::string("error object is a ") + luaL_typename(L, -1) + " value";
   }
-  return makeScriptErrorInfo(number, message, briefMessage(message, s->name));
+  return ScriptOutcome::error(number, message, briefMessage(message, s->name));
+}
+
+// --- Requests to the child: the budgets, then the top level ('T') or an event ('E') with its
+// direct object. ---
+
+void encodeDescriptor(const ScriptDescriptor& d, std::string& out, int depth) {
+  const FourCharCode type = depth > 100 ? kTypeNull : d.descriptorType();
+  const std::string& bytes = d.data();
+  const uint64_t length = bytes.size();
+  const uint32_t items = type == kTypeList ? static_cast<uint32_t>(d.numberOfItems()) : 0;
+  out.append(reinterpret_cast<const char*>(&type), sizeof type);
+  out.append(reinterpret_cast<const char*>(&length), sizeof length);
+  out += bytes;
+  out.append(reinterpret_cast<const char*>(&items), sizeof items);
+  for (uint32_t i = 1; i <= items; ++i) encodeDescriptor(*d.descriptorAtIndex(i), out, depth + 1);
+}
+
+bool decodeDescriptor(const std::string& in, size_t& pos, ScriptDescriptor& out, int depth) {
+  FourCharCode type = 0;
+  uint64_t length = 0;
+  uint32_t items = 0;
+  auto take = [&](void* p, size_t n) {
+    if (in.size() - pos < n) return false;
+    std::memcpy(p, in.data() + pos, n);
+    pos += n;
+    return true;
+  };
+  if (depth > 101 || !take(&type, sizeof type) || !take(&length, sizeof length) || in.size() - pos < length) return false;
+  std::string bytes = in.substr(pos, static_cast<size_t>(length));
+  pos += static_cast<size_t>(length);
+  if (!take(&items, sizeof items)) return false;
+  out = type == kTypeList ? ScriptDescriptor::listDescriptor() : ScriptDescriptor::descriptorWithBytes(type, std::move(bytes));
+  for (uint32_t i = 1; i <= items; ++i) {
+    ScriptDescriptor item;
+    if (!decodeDescriptor(in, pos, item, depth + 1)) return false;
+    out.insertDescriptor(std::move(item), i);
+  }
+  return true;
+}
+
+struct Request {
+  uint64_t instructionLimit = 0;
+  uint64_t memoryLimit = 0;
+  char kind = 'T';
+  std::optional<ScriptDescriptor> directObject;  // events only
+};
+
+std::string encodeRequest(const Request& r) {
+  std::string out;
+  out.append(reinterpret_cast<const char*>(&r.instructionLimit), sizeof r.instructionLimit);
+  out.append(reinterpret_cast<const char*>(&r.memoryLimit), sizeof r.memoryLimit);
+  out += r.kind;
+  out += r.directObject ? '1' : '0';
+  if (r.directObject) encodeDescriptor(*r.directObject, out, 0);
+  return out;
+}
+
+bool decodeRequest(const std::string& in, Request& r) {
+  if (in.size() < 18) return false;
+  std::memcpy(&r.instructionLimit, in.data(), 8);
+  std::memcpy(&r.memoryLimit, in.data() + 8, 8);
+  r.kind = in[16];
+  size_t pos = 18;
+  if (in[17] != '1') return true;
+  ScriptDescriptor d;
+  if (!decodeDescriptor(in, pos, d, 0)) return false;
+  r.directObject = std::move(d);
+  return true;
+}
+
+// In the child: the run, and its outcome sent back.
+void runHere(Script::State* s, int (*body)(lua_State*), const ScriptDescriptor* event, ScriptOutcomeChannel& channel) {
+  lua_State* L = s->L;
+  lua_settop(L, 0);
+  s->executed = 0;
+  s->limitHit = false;
+  s->memoryHit = false;
+  s->handlerMissing = false;
+  lua_sethook(L, countHook, LUA_MASKCOUNT, kHookStep);
+  s->enforceMemory = true;
+  lua_pushcfunction(L, body);
+  lua_pushlightuserdata(L, const_cast<ScriptDescriptor*>(event));
+  int status = lua_pcall(L, 1, 2, 0);
+  // Reading the outcome happens unprotected, so it must never fail for want of memory.
+  s->enforceMemory = false;
+  lua_sethook(L, nullptr, 0, 0);
+  if (status != LUA_OK) {
+    ScriptOutcome e = errorFromStack(L, s, status);
+    channel.sendError(e.errorNumber, e.errorMessage, e.errorBriefMessage);
+  } else if (lua_isnil(L, -2)) {
+    channel.sendNothing();
+  } else {
+    size_t len = 0;
+    const char* bytes = lua_tolstring(L, -2, &len);
+    channel.sendResult(lua_toboolean(L, -1) != 0, bytes, len);
+  }
+  // What the run left behind doesn't count against the next one.
+  lua_settop(L, 0);
+  lua_gc(L, LUA_GCCOLLECT);
+}
+
+// The child's address space: what this process maps now, room for the interpreter's budget with
+// the allocator's slack, and some for the libraries. None under AddressSanitizer, which reserves
+// terabytes of shadow memory.
+size_t addressSpaceLimit(size_t memoryLimit) {
+#if defined(__SANITIZE_ADDRESS__)
+  (void)memoryLimit;
+  return 0;
+#else
+  size_t now = currentAddressSpaceBytes();
+  if (now == 0 || memoryLimit > SIZE_MAX / 4) return 0;
+  return now + memoryLimit + memoryLimit / 2 + (size_t(256) << 20);
+#endif
 }
 
 }  // namespace
@@ -213,9 +336,7 @@ Script::Script() : state_(std::make_unique<State>()) {
   state_->L = lua_newstate(allocate, state_.get());
   if (!state_->L) return;
   *static_cast<State**>(lua_getextraspace(state_->L)) = state_.get();
-  luaL_openlibs(state_->L);
-  disable(state_->L, "debug", "sethook");
-  disable(state_->L, "os", "exit");
+  openScriptLibraries(state_->L);
 }
 
 Script::Script(std::string source, std::string name) : Script() {
@@ -253,7 +374,12 @@ bool Script::compile(ScriptErrorInfo& errorInfo, const char* mode) {
     return false;
   }
   std::string chunkName = "=" + s->name;
+  // A precompiled chunk is only read here (the reader checks sizes and ends, not the code); it
+  // first runs in a child process. Its claims on memory count against the budget.
+  s->enforceMemory = true;
+  s->memoryHit = false;
   int status = luaL_loadbufferx(s->L, s->source.data(), s->source.size(), chunkName.c_str(), mode);
+  s->enforceMemory = false;
   if (status != LUA_OK) {
     size_t len = 0;
     const char* m = lua_tolstring(s->L, -1, &len);
@@ -280,35 +406,46 @@ std::optional<ScriptDescriptor> Script::run(int (*body)(lua_State*), const Scrip
     errorInfo = makeScriptErrorInfo(kScriptCompileError, m, m);
     return std::nullopt;
   }
-  lua_State* L = s->L;
-  lua_settop(L, 0);
-  s->executed = 0;
-  s->limitHit = false;
-  s->handlerMissing = false;
-  lua_sethook(L, countHook, LUA_MASKCOUNT, kHookStep);
-  s->enforceMemory = true;
-
-  lua_pushcfunction(L, body);
-  lua_pushlightuserdata(L, const_cast<ScriptDescriptor*>(event));
-  int status = lua_pcall(L, 1, 2, 0);
-  // Reading the outcome happens unprotected, so it must never fail for want of memory.
-  s->enforceMemory = false;
-
-  std::optional<ScriptDescriptor> result;
-  if (status == LUA_OK) {
-    if (!lua_isnil(L, -2)) {
-      size_t len = 0;
-      const char* bytes = lua_tolstring(L, -2, &len);
-      result = ScriptDescriptor::descriptorWithBytes(lua_toboolean(L, -1) ? kTypeData : kTypeUTF8Text,
-                                                     std::string(bytes, len));
+  Request request;
+  request.instructionLimit = s->instructionLimit;
+  request.memoryLimit = s->memoryLimit;
+  request.kind = body == runTopLevel ? 'T' : 'E';
+  if (event)
+    if (const ScriptDescriptor* direct = event->descriptorForKeyword(kKeyDirectObject)) request.directObject = *direct;
+  ScriptProcessLimits limits;
+  limits.seconds = s->timeLimit;
+  limits.processorSeconds = s->processorTimeLimit;
+  limits.addressSpaceBytes = addressSpaceLimit(s->memoryLimit);
+  limits.maxAnswerBytes = s->memoryLimit;
+  // What the child does with each request, on its own copy of this state.
+  auto serve = [s](const std::string& bytes, ScriptOutcomeChannel& channel) {
+    Request r;
+    if (!decodeRequest(bytes, r)) {
+      channel.sendError(kScriptProcessFailed, "script stopped: an unreadable request", "an unreadable request");
+      return;
     }
-  } else {
-    errorInfo = errorFromStack(L, s, status);
+    s->instructionLimit = r.instructionLimit;
+    s->memoryLimit = static_cast<size_t>(r.memoryLimit);
+    if (r.kind == 'T') {
+      runHere(s, runTopLevel, nullptr, channel);
+      return;
+    }
+    ScriptDescriptor childEvent =
+        ScriptDescriptor::appleEvent(kCoreEventClass, kAEOpenDocuments, ScriptDescriptor::nullDescriptor(), 0, 0);
+    if (r.directObject) childEvent.setDescriptor(std::move(*r.directObject), kKeyDirectObject);
+    runHere(s, runOpenHandler, &childEvent, channel);
+  };
+  ScriptOutcome outcome = s->worker.request(encodeRequest(request), limits, serve);
+  switch (outcome.kind) {
+    case ScriptOutcome::Kind::Result:
+      return ScriptDescriptor::descriptorWithBytes(outcome.rawData ? kTypeData : kTypeUTF8Text, std::move(outcome.bytes));
+    case ScriptOutcome::Kind::Error:
+      errorInfo = makeScriptErrorInfo(outcome.errorNumber, outcome.errorMessage, outcome.errorBriefMessage);
+      return std::nullopt;
+    case ScriptOutcome::Kind::Nothing:
+      break;
   }
-  lua_sethook(L, nullptr, 0, 0);
-  lua_settop(L, 0);
-  lua_gc(L, LUA_GCCOLLECT);
-  return result;
+  return std::nullopt;
 }
 
 std::optional<ScriptDescriptor> Script::execute(ScriptErrorInfo& errorInfo) {
@@ -326,7 +463,13 @@ std::optional<ScriptDescriptor> Script::executeAppleEvent(const ScriptDescriptor
 
 void Script::setInstructionLimit(uint64_t instructions) { state_->instructionLimit = instructions; }
 void Script::setMemoryLimit(size_t bytes) { state_->memoryLimit = bytes; }
+void Script::setTimeLimit(double seconds) { state_->timeLimit = seconds; }
+void Script::setProcessorTimeLimit(double seconds) { state_->processorTimeLimit = seconds; }
 void Script::setDefaultInstructionLimit(uint64_t instructions) { gDefaultInstructionLimit = instructions; }
 uint64_t Script::defaultInstructionLimit() { return gDefaultInstructionLimit; }
+void Script::setDefaultTimeLimit(double seconds) { gDefaultTimeLimit = seconds; }
+double Script::defaultTimeLimit() { return gDefaultTimeLimit; }
+void Script::setDefaultProcessorTimeLimit(double seconds) { gDefaultProcessorTimeLimit = seconds; }
+double Script::defaultProcessorTimeLimit() { return gDefaultProcessorTimeLimit; }
 
 }  // namespace platform

@@ -1,6 +1,6 @@
 #pragma once
 // A loaded script: the engine behind ScriptController. Scripts are Lua 5.4 chunks, either
-// precompiled (as luac writes them) or source text, run with the standard libraries.
+// precompiled (as luac writes them) or source text, run with the libraries ScriptLibraries.h lists.
 //
 // - Running the top level runs the chunk and gives its first result.
 // - An Open Documents event (class 'aevt', ID 'odoc') runs the chunk once if it hasn't run yet
@@ -9,11 +9,16 @@
 // - A result that is a string is handed back as raw bytes (type 'tdta'); a number or boolean as
 //   its text (type 'utf8'); nil (or no result) means no result descriptor. Other values are a
 //   run-time error.
-// - Each run is bounded: it stops with an error once it has executed its instruction budget or
-//   asks for more than its memory budget. debug.sethook and os.exit are not available to
-//   scripts (they would lift the bound or end the host process).
-// - Failures fill the error information (ScriptErrors.h). Precompiled chunks are trusted code:
-//   Lua does not verify bytecode.
+// - Loading (compiling source, or reading a precompiled chunk) happens here; the runs happen in a
+//   child process (ScriptWorker.h), forked at the first run from the loaded script, which keeps
+//   the script's state from one run to the next. Nothing a run does can take this process down
+//   (the interpreter does not check bytecode, and bad bytecode crashes it); a run that ends its
+//   child leaves the next run a fresh copy of the loaded script.
+// - Each run is bounded: an instruction budget and a memory budget inside the interpreter (the
+//   first step past either ends the run; pcall doesn't catch it), and for the child process a
+//   processor-time limit, a wall-clock limit and an address-space limit. A run that ends at a
+//   limit or by a signal fails with error information naming the limit or the signal.
+// - Failures fill the error information (ScriptErrors.h).
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -51,11 +56,21 @@ class Script {
 
   // Budgets of one run. Defaults apply to scripts created afterwards.
   void setInstructionLimit(uint64_t instructions);
+  // What the interpreter may hold at once. Building a string takes a buffer of its size besides
+  // the string, so the largest result is about half of this.
   void setMemoryLimit(size_t bytes);
+  void setTimeLimit(double seconds);           // wall clock
+  void setProcessorTimeLimit(double seconds);  // user and system time
   static void setDefaultInstructionLimit(uint64_t instructions);
   static uint64_t defaultInstructionLimit();
+  static void setDefaultTimeLimit(double seconds);
+  static double defaultTimeLimit();
+  static void setDefaultProcessorTimeLimit(double seconds);
+  static double defaultProcessorTimeLimit();
   static constexpr uint64_t kStandardInstructionLimit = 200'000'000;
-  static constexpr size_t kStandardMemoryLimit = size_t(512) << 20;
+  static constexpr size_t kStandardMemoryLimit = size_t(1) << 30;
+  static constexpr double kStandardTimeLimit = 15;
+  static constexpr double kStandardProcessorTimeLimit = 5;
 
   struct State;
 

@@ -17,8 +17,9 @@ enum ScriptErrorNumber : int32_t {
   kScriptCompileError = -2741,       // source or precompiled chunk does not load
   kScriptRuntimeError = -2700,       // error raised while running (error("...") and Lua faults)
   kScriptHandlerMissing = -1708,     // the script has no handler for the event (no global `open`)
-  kScriptLimitExceeded = -1712,      // the run used up its instruction budget
+  kScriptLimitExceeded = -1712,      // the run used up its instruction budget or a time limit
   kScriptOutOfMemory = -108,         // the run used up its memory budget
+  kScriptProcessFailed = -609,       // the run's process died (a signal) or gave no answer
   kScriptFileUnreadable = -43,       // the script file exists but can't be read
 };
 // A script may raise error{number = N, message = "..."} to report its own number.

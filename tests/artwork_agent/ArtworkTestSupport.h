@@ -11,7 +11,10 @@ namespace cftest {
 
 // Writes `source` to `path` (a source or precompiled script file).
 void writeScript(const std::string& path, const std::string& source);
+using testsupport::mutatedChunks;
+using testsupport::openEventWith;
 using testsupport::writeCompiledScript;
+using testsupport::writeCrashingScript;
 
 // The music application: a program that stays up, under a name of its own.
 using StandInMusicApp = testsupport::StandInProcess;

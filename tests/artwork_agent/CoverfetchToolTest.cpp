@@ -178,7 +178,18 @@ TEST_F(CoverfetchTool, ApplicationThatCannotBeLaunchedGivesTheSearchTermOnly) {
   EXPECT_EQ(r.status, 0);
   expectSearchTermOnly("t");
   EXPECT_FALSE(std::filesystem::exists(marker));
-  EXPECT_NE(r.err.find("No track image data found..."), std::string::npos);
+  // Verbose mode says which application could not be started, and where it is set.
+  EXPECT_EQ(messages(r), (std::vector<std::string>{
+                             "Will ask iTunes for artwork for track with searchTerm: 't'...",
+                             "iTunesArtworkAgent: couldn't launch the music application '" + dir.file("not-installed") +
+                                 "' (process name '" + app.name() +
+                                 "'); the user defaults \"kMusicApplicationPath\" and \"kMusicApplicationProcessName\" of "
+                                 "Coverfetch name it",
+                             "No track image data found...", "Wrote data to file '" + results + "'..."}));
+  // Without verbose the failure stays silent.
+  r = coverfetch({"t", path, results});
+  EXPECT_EQ(r.err, "");
+  expectSearchTermOnly("t");
 
   // A program that starts but fails.
   cftest::setMusicApplication(app.name(), "/bin/false");

@@ -21,6 +21,10 @@ TEST(Paths, ComponentsAndExtensions) {
   EXPECT_EQ(pathExtension("/a/.hidden"), "");
   EXPECT_EQ(deletingPathExtension("/a/b.c/movie.mp4"), "/a/b.c/movie");
   EXPECT_EQ(deletingPathExtension("/a/b.c/README"), "/a/b.c/README");
+  EXPECT_EQ(deletingPathExtension("/a/b.c/trail."), "/a/b.c/trail") << "a trailing dot goes too";
+  EXPECT_EQ(deletingPathExtension("/a/b.c/trail../"), "/a/b.c/trail.");
+  EXPECT_EQ(deletingPathExtension("/a/.hidden"), "/a/.hidden");
+  EXPECT_EQ(deletingPathExtension("/a/."), "/a/.");
   EXPECT_EQ(appendingPathComponent("/a", "b"), "/a/b");
   EXPECT_EQ(appendingPathComponent("/a/", "b"), "/a/b");
   EXPECT_EQ(appendingPathExtension("/a/b", "plist"), "/a/b.plist");

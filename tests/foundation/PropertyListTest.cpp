@@ -120,6 +120,23 @@ TEST(AtomicFile, WritesWholeFileAndLeavesNoTemporaryOnFailure) {
   EXPECT_FALSE(readWholeFile(dir.file("fifo")).has_value());
 }
 
+TEST(AtomicFile, NamesUpToTheFileSystemsLimitAreWritten) {
+  // The temporary file must fit the limit too, or a legal name can never be written.
+  testsupport::TempDir dir;
+  for (size_t length : {size_t(247), size_t(248), size_t(255)}) {
+    const std::string path = dir.file(std::string(length, 'n'));
+    EXPECT_TRUE(writeFileAtomically(path, "whole")) << length << " bytes";
+    EXPECT_EQ(testsupport::readFile(path), "whole");
+  }
+  EXPECT_FALSE(writeFileAtomically(dir.file(std::string(256, 'n')), "x"));
+  size_t count = 0;
+  for (auto& e : std::filesystem::directory_iterator(dir.path())) {
+    (void)e;
+    ++count;
+  }
+  EXPECT_EQ(count, 3u) << "no temporary left behind";
+}
+
 TEST(PropertyList, XmlCarriesOnlyCharactersXmlAllows) {
   PlistDictionary d;
   d.set("Name", std::string("a\x01" "b\tc\r\nd\xff" "e\xef\xbf\xbf" "f"));

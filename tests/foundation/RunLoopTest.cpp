@@ -125,6 +125,35 @@ TEST(RunLoop, InputSourcesAreServedInTheirModesAndWakeTheLoop) {
   close(pipeFds[1]);
 }
 
+TEST(RunLoop, ATimerSlowerThanItsIntervalLeavesRoomForSourcesTimersAndTheDeadline) {
+  RunLoop& loop = RunLoop::mainRunLoop();
+  // A 15 ms frame timer whose work takes 25 ms, as on a slow renderer.
+  int frames = 0, ticks = 0, polls = 0;
+  auto frame = loop.addTimer(0.015, true, [&] {
+    ++frames;
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  });
+  auto tick = loop.addTimer(0.015, true, [&] { ++ticks; });
+  RunLoop::InputSource source;
+  source.perform = [&] {
+    ++polls;
+    return false;
+  };
+  auto id = loop.addInputSource(source);
+  const auto start = RunLoop::Clock::now();
+  loop.runMode(RunLoop::kDefaultRunLoopMode, 0.3);
+  const auto took = RunLoop::Clock::now() - start;
+  loop.invalidateTimer(frame);
+  loop.invalidateTimer(tick);
+  loop.removeInputSource(id);
+  // The loop came back at its deadline (one slow frame late at most), and every pass served the
+  // other timer and the source as well as the frame.
+  EXPECT_LT(took, std::chrono::milliseconds(300 + 100));
+  EXPECT_GE(frames, 5);
+  EXPECT_GE(ticks, frames - 1);
+  EXPECT_GE(polls, frames - 1);
+}
+
 TEST(RunLoop, RunModeBeforeDateServesOneThingAndKnowsItsMode) {
   RunLoop& loop = RunLoop::mainRunLoop();
   std::vector<std::string> modes;

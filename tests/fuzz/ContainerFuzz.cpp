@@ -1,5 +1,7 @@
 #include "ContainerFuzz.h"
 
+#include "DirectFuzz.h"
+
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -94,11 +96,14 @@ void investigate(const platform::media::Movie& movie) {
 
 }  // namespace
 
-void initialise() { platform::setLogSink(dropLine, nullptr); }
+void initialise() {
+  platform::setLogSink(dropLine, nullptr);
+}
 
 int runContainerInput(const uint8_t* data, size_t size) {
   using namespace platform::media;
   (void)id3::parseTag(data, size);
+  runDirectInput(DirectReader::Any, data, size);
   MemoryFile memory(data, size);
   if (!memory.ok()) return 0;
   isobmff::FileReader file(memory.path());

@@ -1,6 +1,6 @@
 #pragma once
-// One fuzz input through the box reader, the ID3 reader, and the metadata, tag and chapter
-// readers that sit on them. Shared by the libFuzzer target and the plain smoke driver.
+// One fuzz input through the box reader, the ID3 reader, the readers that spare FFmpeg, and the
+// metadata, tag and chapter readers that sit on them. Shared by the libFuzzer target and the plain smoke driver.
 #include <cstddef>
 #include <cstdint>
 

@@ -175,7 +175,7 @@ TEST(Chapters, ManySamplesInOneChunk) {
   std::vector<std::string> samples;
   std::vector<uint32_t> durations;
   for (int i = 0; i < 5000; ++i) {
-    samples.push_back(textSample("C" + std::to_string(i)));
+    samples.push_back(textSample(std::string("C").append(std::to_string(i))));
     durations.push_back(i % 3 == 0 ? 7 : 13);
   }
   auto c = chaptersOf(write(dir, chapterMovie(samples, durations)));

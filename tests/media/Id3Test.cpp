@@ -21,15 +21,6 @@ std::string textOf(const id3::Tag& tag, const std::string& id) {
   return "<absent>";
 }
 
-// An MP3 made of a tag and a copy of a real stream.
-std::string mp3With(const std::string& tag) {
-  std::string mp3 = readFile(fixture("audio.mp3"));
-  // Skip the fixture's own tag.
-  size_t size = ((size_t(mp3[6]) & 0x7f) << 21) | ((size_t(mp3[7]) & 0x7f) << 14) | ((size_t(mp3[8]) & 0x7f) << 7) |
-                (size_t(mp3[9]) & 0x7f);
-  return tag + mp3.substr(10 + size);
-}
-
 }  // namespace
 
 TEST(Id3, TextEncodingsAndVersions) {
@@ -107,7 +98,7 @@ TEST(Id3, FramesReachTheLabelsAndTheTagTable) {
                        id3Frame(3, "PRIV", "owner\0data");
   TempDir dir;
   std::string path = dir.file("tagged.mp3");
-  writeFile(path, mp3With(id3Tag(3, frames)));
+  writeFile(path, mp3WithTag(id3Tag(3, frames)));
   auto d = XMHQTFileInvestigator::metaDataOfFileNamed(path);
   ASSERT_TRUE(d);
   auto text = [&](const char* k) { return d->find(k) ? d->find(k)->string() : "<absent>"; };

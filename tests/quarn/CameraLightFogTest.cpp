@@ -3,6 +3,7 @@
 #include <numbers>
 
 #include "QuarnGLTest.h"
+#include "QuarnLogCapture.h"
 #include "quarn/Quarn.h"
 #include "tests/support/TestSupport.h"
 
@@ -177,11 +178,18 @@ TEST_F(QuarnGLTest, FogSendsOnlyChanges) {
   EXPECT_EQ(getInteger(GL_FOG_MODE), GL_EXP2);
   EXPECT_EQ(fog.mode(), "GL_EXP2");
   {
-    testsupport::LogCapture log;
+    quarntest::QuarnLogCapture log;
     fog.setMode("GL_Linear");
     EXPECT_EQ(log.messages(), (std::vector<std::string>{"no fog mode match"}));
   }
   EXPECT_EQ(fog.mode(), "GL_EXP2");
+  EXPECT_EQ(getInteger(GL_FOG_MODE), GL_EXP2);
+
+  // An equal but different string is sent again; the fog's own string is not.
+  glFogi(GL_FOG_MODE, GL_EXP);
+  fog.setMode(fog.mode());
+  EXPECT_EQ(getInteger(GL_FOG_MODE), GL_EXP);
+  fog.setMode(std::string("GL_EXP2"));
   EXPECT_EQ(getInteger(GL_FOG_MODE), GL_EXP2);
   fog.setEnabled(false);
   EXPECT_FALSE(glIsEnabled(GL_FOG));

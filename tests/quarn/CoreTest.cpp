@@ -1,6 +1,7 @@
 // The scene core: a fresh world, factories and their naming counters, look-ups, reset and
 // shut-down, the view link.
 #include "QuarnGLTest.h"
+#include "QuarnLogCapture.h"
 #include "quarn/Quarn.h"
 #include "tests/support/TestSupport.h"
 
@@ -24,7 +25,7 @@ class FakeView : public QuarnViewLink {
 }  // namespace
 
 TEST_F(QuarnGLTest, FreshWorld) {
-  testsupport::LogCapture log;
+  quarntest::QuarnLogCapture log;
   QuarnCore core;
   EXPECT_TRUE(log.contains("quarncore inited"));
   ASSERT_EQ(core.lights().size(), 1u);
@@ -131,7 +132,7 @@ TEST_F(QuarnGLTest, ResetBuildsAFreshWorldAndShutDownTwiceIsSafe) {
   EXPECT_EQ(model->resource(), geometry);
   EXPECT_NE(geometry->displayList(), 0u);
 
-  testsupport::LogCapture log;
+  quarntest::QuarnLogCapture log;
   core.shutDown();
   core.shutDown();
   EXPECT_EQ(core.camera(), nullptr);
@@ -160,7 +161,7 @@ TEST_F(QuarnGLTest, SuspensionAndInspectorReachTheView) {
   QuarnCore core;
   EXPECT_FALSE(core.suspended());
   {
-    testsupport::LogCapture log;
+    quarntest::QuarnLogCapture log;
     core.setSuspended(true);  // no view: logged only
     core.toggleInspector();
     EXPECT_EQ(log.messages(), (std::vector<std::string>{"QuarnCore setSuspended: 1"}));
@@ -171,7 +172,7 @@ TEST_F(QuarnGLTest, SuspensionAndInspectorReachTheView) {
   core.setSuspended(true);
   EXPECT_TRUE(view.suspended_);
   EXPECT_TRUE(core.suspended());
-  testsupport::LogCapture log;
+  quarntest::QuarnLogCapture log;
   core.setSuspended(false);
   EXPECT_FALSE(core.suspended());
   EXPECT_EQ(log.messages(), (std::vector<std::string>{"QuarnCore setSuspended: 0"}));

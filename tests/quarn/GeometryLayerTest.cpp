@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "QuarnGLTest.h"
+#include "QuarnLogCapture.h"
 #include "quarn/Quarn.h"
 #include "tests/support/TestSupport.h"
 
@@ -138,7 +139,7 @@ TEST(QuarnLayer2D, CornerColours) {
   }
   layer.setColor(2, QuarnColor::colorWithCalibratedRed(0.1f, 0.2f, 0.3f, 0.4f));
   EXPECT_EQ(*layer.getColor(2), QuarnColor::colorWithCalibratedRed(0.1f, 0.2f, 0.3f, 0.4f));
-  testsupport::LogCapture log;
+  quarntest::QuarnLogCapture log;
   EXPECT_FALSE(layer.getColor(4).has_value());
   EXPECT_FALSE(layer.getColor(-1).has_value());
   EXPECT_EQ(log.messages(), (std::vector<std::string>{"illegal colorList index", "illegal colorList index"}));
@@ -165,7 +166,20 @@ TEST_F(QuarnGLTest, BackdropsCycleTheClearColourOncePerFrame) {
   EXPECT_EQ(getInteger(GL_BLEND_SRC), GL_SRC_ALPHA);
   EXPECT_EQ(getInteger(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
 
-  for (int i = 1; i < 360; ++i) first->cycleBGColor();
+  // Lighting or depth testing switched off from outside stays off behind the backdrop.
+  glDisable(GL_LIGHTING);
+  camera->renderScene();
+  EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+  glDisable(GL_DEPTH_TEST);
+  camera->renderScene();
+  EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+  glEnable(GL_LIGHTING);
+  glEnable(GL_DEPTH_TEST);
+  first->cycleBGColor();
+  EXPECT_EQ(first->bgHue(), 4);
+
+  for (int i = 4; i < 360; ++i) first->cycleBGColor();
   EXPECT_EQ(first->bgHue(), 0);  // full turn
 
   auto second = camera->addBackdrop();

@@ -122,6 +122,32 @@ TEST_F(QuarnGLTest, SpringPullsBackOnlyBeyondTheThreshold) {
   EXPECT_THROW(system.springForce(-1), std::out_of_range);
 }
 
+TEST_F(QuarnGLTest, AParticleTakesPartInLifespanPlusOneSteps) {
+  QuarnParticleSystem system;
+  system.setNumParticles(2);
+  system.setMinLifeSpan(3);
+  system.setMaxLifespan(3);
+  system.setMinVelocity(1);
+  system.setMaxVelocity(1);
+  system.setDragCoefficient(0);
+  system.setSpecialForceThreshold(1e6f);  // no spring
+  system.setEX(100);  // respawning is a jump back to x = 100
+  // Step 1 spawns; steps 2 to 4 age it to 3 = lifespan; step 5 respawns.
+  std::vector<int> ages;
+  std::vector<float> distances;
+  for (int step = 1; step <= 9; ++step) {
+    system.drawGeometry();
+    const Particle& p = system.particles()[0];
+    EXPECT_EQ(p.lifespan, 3);
+    ages.push_back(p.age);
+    distances.push_back(std::fabs(p.position.x - 100));
+  }
+  EXPECT_EQ(ages, (std::vector<int>{0, 1, 2, 3, 0, 1, 2, 3, 0}));
+  // Each life starts one step's travel (speed 1 along x) from the emitter.
+  for (int step : {0, 4, 8}) EXPECT_NEAR(distances[size_t(step)], 1.0f, 1e-4f) << step;
+  EXPECT_NEAR(distances[3], 4.0f, 1e-4f);
+}
+
 TEST_F(QuarnGLTest, ParticleCountAndStillSystems) {
   QuarnParticleSystem system;
   system.setNumParticles(4);

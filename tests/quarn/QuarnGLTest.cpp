@@ -81,6 +81,3 @@ std::vector<float> QuarnGLTest::getFloats(GLenum name, int count) {
 }
 
 }  // namespace quarntest
-
-// Mesa's off-screen driver keeps its framebuffer records for the life of the process.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libOSMesa.so\n"; }

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "QuarnGLTest.h"
+#include "QuarnLogCapture.h"
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/ImageCodec.h"
 #include "quarn/Quarn.h"
@@ -114,7 +115,7 @@ TEST_F(QuarnRenderTest, TexturesFitLoadByNameAndKeepTheirImageOnFailure) {
   EXPECT_EQ(texture.imgformat(), static_cast<GLenum>(GL_RGB));
 
   {
-    testsupport::LogCapture log;
+    quarntest::QuarnLogCapture log;
     texture.setSourceImagePath(dir.file("missing.png"));
     const std::string junk = dir.file("junk.png");
     testsupport::writeFile(junk, "\x89PNG\r\n\x1a\n broken");

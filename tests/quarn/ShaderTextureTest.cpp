@@ -1,5 +1,6 @@
 // Materials, texture layers and their name tables, texture size fitting.
 #include "QuarnGLTest.h"
+#include "QuarnLogCapture.h"
 #include "quarn/Quarn.h"
 #include "tests/support/TestSupport.h"
 
@@ -70,7 +71,7 @@ TEST_F(QuarnGLTest, EightLayersAtMost) {
   auto texture = std::make_shared<QuarnTexture>();
   for (int i = 0; i < 8; ++i) shader.addTextureLayer(texture);
   EXPECT_EQ(shader.textureLayers().back()->name(), "layer_8");
-  testsupport::LogCapture log;
+  quarntest::QuarnLogCapture log;
   shader.addTextureLayer(texture);
   EXPECT_EQ(shader.textureLayers().size(), 8u);
   EXPECT_EQ(log.messages(), (std::vector<std::string>{"maximum num texturelayers exceeded"}));
@@ -93,7 +94,7 @@ TEST(QuarnTextureLayerTables, NamesMapToTheirEnumsAndFallBack) {
   layer.setDstBlendFunc("ONE_MINUS_CONSTANT_ALPHA");
   EXPECT_EQ(layer.quarndstBlendFunc(), 0x8004u);
 
-  testsupport::LogCapture log;
+  quarntest::QuarnLogCapture log;
   layer.setBlendMode("Add");
   EXPECT_EQ(layer.blendMode(), "Decal");  // name kept
   EXPECT_EQ(layer.quarnBlendMode(), static_cast<GLenum>(GL_REPLACE));

@@ -143,6 +143,36 @@ TEST(XACResourceManager, FailuresAndTheirLogLines) {
   UserDefaults::standardUserDefaults().removeObjectForKey("kVerboseLogging");
 }
 
+TEST(XACResourceManager, NamesEndingInADotOrTooLongForTheFileSystem) {
+  testsupport::ScopedHome home;
+  XACResourceManager store("Karvane", std::string("Waveforms"), "acwaveform");
+  const std::string y = kYen, folder = *store.archiveFolderPath() + "/";
+  testsupport::LogCapture log;
+
+  // "trail." loses its dot like any other extension: it shares the entry of "trail.wav".
+  EXPECT_EQ(store.encodedPathStringForPath("/m/trail."), y + "m" + y + "trail");
+  ASSERT_TRUE(store.setResource(pathWithWidth(2), "/m/trail."));
+  EXPECT_TRUE(fileExists(folder + y + "m" + y + "trail.acwaveform"));
+  EXPECT_EQ(widthOf(store.resourceForSourceFile("/m/trail.wav")), 2);
+  EXPECT_EQ(store.allKeys(), std::vector<std::string>{"/m/trail"});
+
+  // Entry names are limited to 255 bytes; "\xC2\xA5" and the dagger take 2 and 3 bytes each.
+  const std::string fits = "/m/" + std::string(239, 'a') + ".wav";  // 5 + 239 + 11 = 255 bytes
+  ASSERT_EQ(lastPathComponent(*store.resourcePathForSourceFile(fits)).size(), 255u);
+  EXPECT_TRUE(store.setResource(pathWithWidth(3), fits));
+  EXPECT_TRUE(log.messages().empty()) << "a successful save is quiet unless verbose";
+
+  const std::string tooLong = "/m/" + std::string(80, ' ') + "x.wav";  // 5 + 240 + 1 + 11 bytes
+  const std::string entry = *store.resourcePathForSourceFile(tooLong);
+  ASSERT_GT(lastPathComponent(entry).size(), 255u);
+  const int before = store.count();
+  EXPECT_FALSE(store.setResource(pathWithWidth(4), tooLong));
+  EXPECT_EQ(store.count(), before);
+  EXPECT_EQ(log.messages(), std::vector<std::string>{"XACResourceManager: Error: Failed to save rootObject to '" +
+                                                     entry + "'"})
+      << "a failed save is logged without kVerboseLogging";
+}
+
 TEST(XACResourceManager, DefaultStoreKeepsEntriesInTheApplicationFolder) {
   testsupport::ScopedHome home;
   XACResourceManager store;

@@ -1,6 +1,8 @@
 // The Lua script engine: loading, results, event delivery, errors and run budgets.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "platform/script/Script.h"
 #include "tests/support/ScriptTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -154,11 +156,25 @@ TEST(Script, ErrorsCarryNumberMessageAndBriefMessage) {
   EXPECT_EQ(errorText(error, kScriptErrorMessageKey), "test.lua doesn't understand the open message");
 }
 
-TEST(Script, TopLevelRunsOnceBeforeTheFirstEvent) {
-  auto script = compiled("runs = (runs or 0) + 1\nfunction open(a) return runs .. ':' .. #a end");
+TEST(Script, TopLevelRunsOnceAndStateCarriesOverBetweenRuns) {
+  testsupport::TempDir dir;
+  ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
+  auto script = compiled(
+      "runs = (runs or 0) + 1\n"
+      "function open(a) if a[1] then io.open(a[1]) end calls = (calls or 0) + 1 return runs .. ':' .. calls end\n"
+      "return runs");
   ScriptErrorInfo error;
-  EXPECT_EQ(script->executeAppleEvent(openEvent(ScriptDescriptor::listDescriptor()), error)->data(), "1:0");
-  EXPECT_EQ(script->executeAppleEvent(openEvent(ScriptDescriptor::listDescriptor()), error)->data(), "1:0");
+  EXPECT_EQ(script->execute(error)->data(), "1");
+  EXPECT_EQ(script->executeAppleEvent(openEvent(ScriptDescriptor::listDescriptor()), error)->data(), "1:1");
+  EXPECT_EQ(script->executeAppleEvent(openEvent(ScriptDescriptor::listDescriptor()), error)->data(), "1:2");
+  EXPECT_FALSE(error);
+  // A run that ends its process (here at the time limit, waiting on a FIFO) leaves the next run a
+  // fresh copy of the loaded script.
+  script->setTimeLimit(0.5);
+  EXPECT_FALSE(script->executeAppleEvent(testsupport::openEventWith({dir.file("fifo")}), error));
+  EXPECT_EQ(errorNumber(error), kScriptLimitExceeded);
+  error.reset();
+  EXPECT_EQ(script->executeAppleEvent(openEvent(ScriptDescriptor::listDescriptor()), error)->data(), "1:1");
 }
 
 TEST(Script, RunawayScriptsStopAtTheInstructionBudget) {
@@ -185,26 +201,59 @@ TEST(Script, RunawayScriptsStopAtTheInstructionBudget) {
   EXPECT_EQ(again->data(), "done");
 }
 
+TEST(Script, TheBudgetStopsARunNearItsCount) {
+  // An empty numeric loop takes one instruction per turn: a tenth of the budget passes, three
+  // times the budget does not.
+  auto script = compiled("function open(a) for i = 1, a[1] do end return 'done' end");
+  script->setInstructionLimit(1'000'000);
+  auto turns = [&](int32_t n, ScriptErrorInfo& error) {
+    ScriptDescriptor list = ScriptDescriptor::listDescriptor();
+    list.insertDescriptor(ScriptDescriptor::descriptorWithInt32(n), 1);
+    return script->executeAppleEvent(openEvent(list), error);
+  };
+  ScriptErrorInfo error;
+  auto small = turns(100'000, error);
+  ASSERT_TRUE(small) << (error ? describeErrorInfo(*error) : "");
+  EXPECT_EQ(small->data(), "done");
+  EXPECT_FALSE(turns(3'000'000, error));
+  EXPECT_EQ(errorNumber(error), kScriptLimitExceeded);
+  EXPECT_NE(errorText(error, kScriptErrorMessageKey).find("1000000 instructions"), std::string::npos);
+}
+
 TEST(Script, MemoryIsBoundedAndHostEscapesAreClosed) {
   auto script = compiled(R"(
     function open(a)
       local m = a[1]
       if m == "memory" then local t = {} for i = 1, 100 do t[i] = string.rep("x", 1 << 20) .. i end end
+      if m == "greedy" then
+        -- catches every refusal and asks again
+        local t = {}
+        while true do pcall(function() t[#t + 1] = string.rep("x", 1 << 20) .. #t end) end
+      end
+      if m == "half" then return string.rep("y", 7 << 20) end
       if m == "sethook" then debug.sethook() end
       if m == "exit" then os.exit(3) end
       return "ok"
     end)");
   script->setMemoryLimit(16 << 20);
-  for (const char* mode : {"memory", "sethook", "exit"}) {
+  for (const char* mode : {"memory", "greedy", "sethook", "exit"}) {
     ScriptDescriptor list = ScriptDescriptor::listDescriptor();
     list.insertDescriptor(ScriptDescriptor::descriptorWithString(mode), 1);
     ScriptErrorInfo error;
     EXPECT_FALSE(script->executeAppleEvent(openEvent(list), error)) << mode;
-    if (std::string(mode) == "memory")
-      EXPECT_EQ(errorNumber(error), kScriptOutOfMemory);
-    else
+    if (std::string(mode) == "memory" || std::string(mode) == "greedy") {
+      EXPECT_EQ(errorNumber(error), kScriptOutOfMemory) << mode;
+      EXPECT_EQ(errorText(error, kScriptErrorMessageKey), "script stopped: it asked for more than its 16 MiB of memory");
+    } else {
       EXPECT_NE(errorText(error, kScriptErrorMessageKey).find("not available to scripts"), std::string::npos);
+    }
   }
+  // Building a string takes twice its size: a result of nearly half the budget comes back whole.
+  ScriptDescriptor half = ScriptDescriptor::listDescriptor();
+  half.insertDescriptor(ScriptDescriptor::descriptorWithString("half"), 1);
   ScriptErrorInfo error;
+  auto big = script->executeAppleEvent(openEvent(half), error);
+  ASSERT_TRUE(big) << (error ? describeErrorInfo(*error) : "");
+  EXPECT_EQ(big->data(), std::string(7 << 20, 'y'));
   EXPECT_EQ(script->executeAppleEvent(openEvent(ScriptDescriptor::listDescriptor()), error)->data(), "ok");
 }

@@ -20,12 +20,33 @@ class SpectrumUnitTest : public ::testing::Test {
 using Units = ::testing::Types<XACfftAU, OrrinthAU>;
 TYPED_TEST_SUITE(SpectrumUnitTest, Units);
 
-const float kEdges[] = {0, 50, 150, 300, 500, 700, 850, 1050, 1250, 1400, 1500, 1750, 2000, 2250, 4500, 8000, 16500};
+// The unit's own band-edge table, read back from it.
+template <class Unit>
+std::vector<float> bandEdgesOf(const Unit& unit) {
+  std::vector<float> edges;
+  CFArrayRef table = unit.BandEdges();
+  for (CFIndex i = 0; table && i < CFArrayGetCount(table); ++i) {
+    float edge = -1;
+    CFNumberGetValue(static_cast<CFNumberRef>(CFArrayGetValueAtIndex(table, i)), kCFNumberFloatType, &edge);
+    edges.push_back(edge);
+  }
+  return edges;
+}
 
 TYPED_TEST(SpectrumUnitTest, BandEdgesMapToBinsAt44100And32000) {
   ASSERT_EQ(this->h.setFormat(44100, 2), noErr);
-  const int expected44100[] = {0, 1, 2, 3, 6, 8, 10, 12, 15, 16, 17, 20, 23, 26, 52, 93, 192};
-  for (size_t i = 0; i < 17; ++i) EXPECT_EQ(this->h.unit().FreqToIndex(kEdges[i]), expected44100[i]) << kEdges[i] << " Hz";
+  // Each band's bins at 44100 Hz, [first, last], from the unit's table: band 0 starts at 0 Hz and
+  // each later band at the edge of the one before, so neighbouring bands share their edge bin.
+  const std::vector<float> edges = bandEdgesOf(this->h.unit());
+  ASSERT_EQ(edges.size(), 16u);
+  const int lastBin[16] = {1, 2, 3, 6, 8, 10, 12, 15, 16, 17, 20, 23, 26, 52, 93, 192};
+  for (size_t i = 0; i < 16; ++i) {
+    const int first = this->h.unit().FreqToIndex(i == 0 ? 0.0f : edges[i - 1]);
+    EXPECT_EQ(first, i == 0 ? 0 : lastBin[i - 1]) << "band " << i;
+    EXPECT_EQ(this->h.unit().FreqToIndex(edges[i]), lastBin[i]) << "band " << i << " ends at " << edges[i] << " Hz";
+  }
+  EXPECT_EQ(edges.front(), 50.0f);
+  EXPECT_EQ(edges.back(), 16500.0f);
   // Half a bin is 44100 / 1024 = 43.07 Hz: below it bin 0, above nyquist minus it bin 255.
   EXPECT_EQ(this->h.unit().FreqToIndex(43.0f), 0);
   EXPECT_EQ(this->h.unit().FreqToIndex(43.1f), 1);

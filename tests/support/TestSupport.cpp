@@ -13,6 +13,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -115,7 +116,8 @@ RunResult run(const std::string& program, const std::vector<std::string>& args, 
     return result;
   }
 
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+  const auto started = std::chrono::steady_clock::now();
+  auto deadline = started + std::chrono::duration<double>(timeoutSeconds);
   struct pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
   int open = 2;
   bool killed = false;
@@ -144,7 +146,11 @@ RunResult run(const std::string& program, const std::vector<std::string>& args, 
   for (auto& f : fds)
     if (f.fd >= 0) close(f.fd);
   int status = 0;
-  waitpid(pid, &status, 0);
+  struct rusage usage {};
+  while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+  }
+  result.maxRssKB = usage.ru_maxrss;
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   if (WIFEXITED(status))
     result.status = WEXITSTATUS(status);
   else if (WIFSIGNALED(status))
@@ -191,6 +197,14 @@ std::string readFile(const std::string& path) {
   std::stringstream ss;
   ss << f.rdbuf();
   return ss.str();
+}
+
+std::string mp3WithTag(const std::string& tag) {
+  std::string mp3 = readFile(fixture("audio.mp3"));
+  if (mp3.size() < 10 || mp3.compare(0, 3, "ID3") != 0) return tag + mp3;
+  size_t size = ((size_t(mp3[6]) & 0x7f) << 21) | ((size_t(mp3[7]) & 0x7f) << 14) | ((size_t(mp3[8]) & 0x7f) << 7) |
+                (size_t(mp3[9]) & 0x7f);
+  return tag + mp3.substr(std::min(mp3.size(), 10 + size));
 }
 
 }  // namespace testsupport

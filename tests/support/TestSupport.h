@@ -46,6 +46,8 @@ struct RunResult {
   int status = -1;  // exit status, or 128 + signal number
   std::string out;
   std::string err;
+  long maxRssKB = 0;     // peak resident size of the program, as the kernel counted it
+  double seconds = 0;    // wall-clock time from start to exit
 };
 
 // Runs a program with arguments (no shell), with extra "NAME=value" environment entries.
@@ -70,6 +72,8 @@ class LogCapture {
 std::string stripLogPrefix(const std::string& line);
 
 void writeFile(const std::string& path, const std::string& bytes);
+// The fixture audio.mp3 with its own ID3v2 tag replaced by `tag` (any bytes).
+std::string mp3WithTag(const std::string& tag);
 std::string readFile(const std::string& path);
 
 }  // namespace testsupport

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <vector>
 
 #include "platform/audio/ExtAudioFile.h"
 #include "platform/audio/VectorOps.h"
+#include "platform/media/QTMovie.h"
 #include "tests/support/TestSupport.h"
 #include "tests/waveform/WaveformFixtures.h"
 
@@ -116,6 +119,34 @@ TEST(ExtAudioFile, RefusesWhatItCannotDo) {
   EXPECT_EQ(file->setClientDataFormat(f), kAudioConverterErr_FormatNotSupported);
   f = stereoFloat(0);
   EXPECT_EQ(file->setClientDataFormat(f), kAudioConverterErr_FormatNotSupported);
+}
+
+// Text files that make FFmpeg open other files (a concat list, an HLS playlist) and a path that
+// FFmpeg would read as a protocol: the probe's media layer refuses them, and so does the reader,
+// although each names a WAV file it could read.
+TEST(ExtAudioFile, OpensWhatTheMediaLayerOpensAndNothingElse) {
+  testsupport::TempDir dir;
+  const std::string wav = fixture("wf-1000.wav");
+  const std::string concat = dir.file("list.ffconcat"), hls = dir.file("list.m3u8");
+  testsupport::writeFile(concat, "ffconcat version 1.0\nfile '" + wav + "'\nfile '" + wav + "'\n");
+  testsupport::writeFile(hls, "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\n" + wav + "\n#EXT-X-ENDLIST\n");
+
+  std::unique_ptr<ExtAudioFile> file;
+  ASSERT_EQ(ExtAudioFile::open(wav, file), noErr);
+  EXPECT_TRUE(media::QTMovie::canInitWithFile(wav));
+  for (const std::string& path : {concat, hls}) {
+    EXPECT_FALSE(media::QTMovie::canInitWithFile(path)) << path;
+    EXPECT_EQ(ExtAudioFile::open(path, file), kAudioFileUnsupportedFileTypeError) << path;
+    EXPECT_FALSE(file);
+  }
+  EXPECT_EQ(ExtAudioFile::open("concat:" + wav + "|" + wav, file), fnfErr);
+  EXPECT_FALSE(file);
+  // Not regular files: a folder, a device, a FIFO (which would block an ordinary open).
+  EXPECT_EQ(ExtAudioFile::open(dir.path(), file), kAudioFileUnsupportedFileTypeError);
+  EXPECT_EQ(ExtAudioFile::open("/dev/zero", file), kAudioFileUnsupportedFileTypeError);
+  ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
+  EXPECT_EQ(ExtAudioFile::open(dir.file("fifo"), file), kAudioFileUnsupportedFileTypeError);
+  EXPECT_FALSE(file);
 }
 
 TEST(ExtAudioFile, StatusCharactersInMemoryOrder) {

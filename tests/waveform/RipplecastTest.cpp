@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "platform/foundation/KeyedArchiver.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/PropertyList.h"
@@ -79,6 +81,43 @@ TEST(Ripplecast, NothingStoredForUnusableFiles) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "");
   EXPECT_FALSE(fileExists(tool.entry(fixture("wf-empty.wav"))));
+}
+
+TEST(Ripplecast, FifoIsRefusedInsteadOfWaitedOn) {
+  Tool tool;
+  testsupport::TempDir media;
+  const std::string fifo = media.file("stream.wav");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // Nobody writes to it: opening it for reading the ordinary way never returns.
+  auto r = testsupport::run(testsupport::binPath("Ripplecast"), {fifo}, tool.env(), 20);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "XAudioAnalyser: Couldn't open the file, bailing\n");
+  EXPECT_FALSE(fileExists(tool.entry(fifo)));
+}
+
+// An M4A whose tables claim 2^26 samples of a byte each in one chunk, with as many times: the
+// demuxer would index every one of them (1.6 GB). The run stays as small as an ordinary one.
+TEST(Ripplecast, SampleCountsBeyondTheFileStaySmall) {
+  Tool tool;
+  std::string bytes = testsupport::readFile(fixture("audio.m4a"));
+  ASSERT_FALSE(bytes.empty());
+  auto put = [&](const char* table, size_t at, uint32_t v) {
+    size_t box = bytes.find(table);
+    ASSERT_NE(box, std::string::npos) << table;
+    for (int i = 0; i < 4; ++i) bytes[box - 4 + at + size_t(i)] = char(v >> (24 - 8 * i));
+  };
+  put("stsz", 12, 1);
+  put("stsz", 16, 1u << 26);
+  put("stts", 16, 1u << 26);
+  put("stsc", 20, 1u << 26);
+  testsupport::TempDir media;
+  const std::string damaged = media.file("damaged.m4a");
+  testsupport::writeFile(damaged, bytes);
+  auto plain = tool.run({fixture("audio.m4a")});
+  auto r = tool.run({damaged});
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::printf("audio.m4a: peak %ld KB; damaged copy: peak %ld KB, %.2f s\n", plain.maxRssKB, r.maxRssKB, r.seconds);
+  EXPECT_LT(r.maxRssKB, 256 * 1024);
 }
 
 TEST(Ripplecast, SecondRunReplacesTheEntryAndVerboseLogsTheSave) {

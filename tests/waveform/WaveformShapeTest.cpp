@@ -94,6 +94,15 @@ TEST(XAudioAnalyserWaveform, PointCountsFollowTheFileLength) {
   expectPoints(*thousand, expectedPoints(waveformfixtures::summedCurve(1000), 999));
   EXPECT_EQ(thousand->elementAtIndex(998).points[0].x, 100.0);
 
+  // Exactly as many frames as points asked for: n is lowered too, to 999.
+  auto equal = waveform("wf-1000.wav", 1000);
+  ASSERT_TRUE(equal);
+  expectPoints(*equal, expectedPoints(waveformfixtures::summedCurve(1000), 999));
+  // One point fewer than frames: nothing to lower, the same 999 points.
+  auto fewer = waveform("wf-1000.wav", 999);
+  ASSERT_TRUE(fewer);
+  EXPECT_EQ(fewer->elementCount(), 999u);
+
   // 4001 frames: per = 2; the full-scale last frame is not used, so the scale is the content's.
   auto odd = waveform("wf-4001.wav", 2000);
   ASSERT_TRUE(odd);

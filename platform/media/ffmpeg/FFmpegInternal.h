@@ -8,12 +8,11 @@ extern "C" {
 #include <memory>
 #include <string>
 
+#include "ContainerWhitelist.h"
 #include "FFmpegModule.h"
 
 namespace platform::media::ffmpeg_internal {
 
-// Demuxer names the module accepts as media containers.
-extern const char* const kContainerWhitelist;
 constexpr double kOpenTimeLimitSeconds = 30;
 
 // Interrupts blocking reads once `end` has passed; reset it before each long operation.

@@ -16,14 +16,6 @@ extern "C" {
 namespace platform::media {
 
 namespace ffmpeg_internal {
-// Demuxers of audio and video containers. Anything else FFmpeg can open (images, playlists,
-// subtitles, text, raw data, devices, network protocols) is not a movie.
-const char* const kContainerWhitelist =
-    "mov,mp4,m4a,3gp,3g2,mj2,matroska,webm,avi,asf,flv,mpeg,mpegts,mpegvideo,ogg,mp3,wav,w64,aiff,"
-    "flac,ape,mpc,mpc8,wv,tta,aac,ac3,eac3,dts,dtshd,truehd,mlp,amr,amrnb,amrwb,au,caf,dsf,iff,rm,"
-    "nut,mxf,gxf,dv,ivf,h264,hevc,m4v,mpegvideo,oma,xwma,voc,loas,tak,shn,rf64,vqf,wsaud,sox,"
-    "yuv4mpegpipe,avs,bink,smk,roq,thp,film_cpk,str,nsv,vivo,xmv,wtv,dvd_nav,vob,r3d,mlv,"
-    "aa,aax,adx,dfa,mmf,qcp,sbg,smjpeg,wve,xa,spdif,pva,ea,4xm,cdxl,fsb,msf,genh,bfstm,brstm";
 
 static int interruptCallback(void* opaque) {
   auto* d = static_cast<Deadline*>(opaque);
@@ -38,7 +30,7 @@ AVFormatContext* openContainer(const std::string& path, Deadline& deadline) {
   ctx->interrupt_callback.callback = interruptCallback;
   ctx->interrupt_callback.opaque = &deadline;
   AVDictionary* opts = nullptr;
-  av_dict_set(&opts, "protocol_whitelist", "file", 0);
+  av_dict_set(&opts, "protocol_whitelist", kProtocolWhitelist, 0);
   av_dict_set(&opts, "format_whitelist", kContainerWhitelist, 0);
   std::string url = "file:" + path;
   int rc = avformat_open_input(&ctx, url.c_str(), nullptr, &opts);

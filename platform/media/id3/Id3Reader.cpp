@@ -90,9 +90,14 @@ void parseFrames(const std::vector<uint8_t>& body, int version, bool unsyncAll, 
   const size_t idLen = version == 2 ? 3 : 4;
   const size_t headerLen = version == 2 ? 6 : 10;
   size_t pos = 0;
-  while (pos + headerLen <= body.size()) {
+  while (pos < body.size()) {
+    if (body[pos] == 0) {  // padding
+      tag.complete = tag.complete && std::all_of(body.begin() + static_cast<long>(pos), body.end(),
+                                                 [](uint8_t b) { return b == 0; });
+      return;
+    }
+    if (pos + headerLen > body.size()) break;
     const uint8_t* h = body.data() + pos;
-    if (h[0] == 0) break;  // padding
     if (!validFrameId(h, idLen)) break;
     uint32_t size = version == 2 ? be24(h + 3) : version == 3 ? be32(h + 4) : syncsafe(h + 4);
     if (size > body.size() - pos - headerLen) break;
@@ -120,6 +125,7 @@ void parseFrames(const std::vector<uint8_t>& body, int version, bool unsyncAll, 
       }
       unsync = (fmt & 0x02) || unsyncAll;
     }
+    if (skip) tag.complete = false;
     if (!skip) {
       Frame f;
       f.id = version == 2 ? upgradeId(std::string(reinterpret_cast<const char*>(h), 3))
@@ -129,6 +135,7 @@ void parseFrames(const std::vector<uint8_t>& body, int version, bool unsyncAll, 
     }
     pos += headerLen + size;
   }
+  if (pos < body.size()) tag.complete = false;
 }
 
 }  // namespace
@@ -145,17 +152,21 @@ std::optional<Tag> parseTag(const uint8_t* data, size_t size) {
   tag.version = version;
   // A tag that claims more than it has is read as far as it goes.
   size_t bodySize = std::min<size_t>(tagSize, size - kHeaderSize);
+  tag.complete = bodySize == tagSize;
   const uint8_t* body = data + kHeaderSize;
-  if (version == 2 && (flags & 0x40)) return tag;  // 2.2 compression: no known scheme; frames unusable
+  if (version == 2 && (flags & 0x40)) {  // 2.2 compression: no known scheme; frames unusable
+    tag.complete = false;
+    return tag;
+  }
   std::vector<uint8_t> bytes;
   if ((flags & 0x80) && version < 4) bytes = resync(body, bodySize);
   else bytes.assign(body, body + bodySize);
   size_t start = 0;
   if ((flags & 0x40) && version >= 3) {
-    if (bytes.size() < 4) return tag;
+    if (bytes.size() < 4) return tag.complete = false, tag;
     // 2.3: the size leaves out its own four bytes; 2.4: syncsafe and includes them.
     uint64_t ext = version == 3 ? uint64_t(be32(bytes.data())) + 4 : syncsafe(bytes.data());
-    if (ext > bytes.size()) return tag;
+    if (ext > bytes.size()) return tag.complete = false, tag;
     start = static_cast<size_t>(ext);
   }
   bytes.erase(bytes.begin(), bytes.begin() + static_cast<long>(start));
@@ -199,15 +210,21 @@ std::optional<Tag> readTag(const isobmff::FileReader& file) {
   return parseTag(bytes.data(), bytes.size());
 }
 
-std::optional<std::string> frameText(const Frame& frame) {
+std::optional<std::vector<std::string>> frameValues(const Frame& frame) {
   if (frame.data.size() < 2) return std::nullopt;
   size_t pos = 1;
-  std::string text = readString(frame.data, pos, frame.data[0]);
+  std::vector<std::string> values{readString(frame.data, pos, frame.data[0])};
+  while (pos < frame.data.size()) values.push_back(readString(frame.data, pos, frame.data[0]));
+  return values;
+}
+
+std::optional<std::string> frameText(const Frame& frame) {
+  std::optional<std::vector<std::string>> values = frameValues(frame);
+  if (!values) return std::nullopt;
   // 2.4 lists several values separated by terminators; join them the way 2.3 writers do.
-  while (pos < frame.data.size()) {
-    std::string more = readString(frame.data, pos, frame.data[0]);
-    if (!more.empty()) text += "/" + more;
-  }
+  std::string text = values->front();
+  for (size_t i = 1; i < values->size(); ++i)
+    if (!(*values)[i].empty()) text += "/" + (*values)[i];
   return text;
 }
 

@@ -17,6 +17,9 @@ struct Frame {
 struct Tag {
   int version = 0;  // 2, 3 or 4
   std::vector<Frame> frames;
+  // Every frame of the tag was read: the walk ended at the end of the tag or at zero padding,
+  // and no frame was left out (compressed, encrypted, damaged).
+  bool complete = true;
 };
 
 // Parses a tag from its bytes, header included. nullopt when the header is not an ID3v2 header.
@@ -27,8 +30,11 @@ std::optional<Tag> parseTag(const uint8_t* data, size_t size);
 // "ID3 " / "id3 " chunk of a RIFF (WAV) or FORM (AIFF) file.
 std::optional<Tag> readTag(const isobmff::FileReader& file);
 
-// Text of a text frame (T***, not TXXX): the first string, as UTF-8. nullopt for an empty frame.
+// Text of a text frame (T***, not TXXX): the first string, as UTF-8, and the further non-empty
+// values of a 2.4 list joined to it with "/". nullopt for an empty frame.
 std::optional<std::string> frameText(const Frame& frame);
+// Every string of a text frame, as UTF-8; nullopt for an empty frame.
+std::optional<std::vector<std::string>> frameValues(const Frame& frame);
 // TXXX: (description, value).
 std::optional<std::pair<std::string, std::string>> userTextFrame(const Frame& frame);
 // COMM and USLT: (description, text), the three-letter language skipped.

@@ -20,9 +20,8 @@ struct Box {
   uint64_t end() const { return offset + size; }
 };
 
-// Nesting deeper than this ends the walk of that branch.
-constexpr int kMaxBoxDepth = 32;
-// Children visited per parent; a loop over more is not a real file.
+// Children visited per parent; a loop over more is not a real file. (The readers follow fixed
+// paths of box types, never a recursive walk, so nesting depth needs no bound of its own.)
 constexpr int kMaxChildBoxes = 100000;
 
 // Reads the header of the box at `offset`, which must end by `limit`. A size of 0 runs to `limit`.

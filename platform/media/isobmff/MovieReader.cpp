@@ -7,6 +7,7 @@
 #include <set>
 
 #include "Box.h"
+#include "FragmentReader.h"
 #include "MetadataReader.h"
 #include "TrackTables.h"
 
@@ -178,12 +179,38 @@ std::optional<Box> findMovieBox(const FileReader& file) {
   return std::nullopt;
 }
 
+bool sampleCountsFitFile(const FileReader& file) {
+  auto moov = findMovieBox(file);
+  if (!moov) return true;
+  const uint64_t most = file.size();
+  for (const Box& trak : childBoxes(file, *moov)) {
+    if (trak.type != fourCharCode("trak")) continue;
+    auto stbl = findPath(file, trak, {fourCharCode("mdia"), fourCharCode("minf"), fourCharCode("stbl")});
+    if (!stbl) continue;
+    for (const Box& table : childBoxes(file, *stbl)) {
+      uint8_t h[12];
+      if ((table.type == fourCharCode("stsz") || table.type == fourCharCode("stz2")) && table.payloadSize() >= 12 &&
+          file.read(table.payloadOffset(), h, 12)) {
+        if (ByteView(h, 12).u32(8) > most) return false;
+      } else if (table.type == fourCharCode("stsc")) {
+        std::vector<uint8_t> p;
+        if (!readPayload(file, table, p, static_cast<size_t>(std::min<uint64_t>(file.size(), SIZE_MAX)))) continue;
+        ByteView v(p);
+        for (size_t pos = 8; v.has(pos, 12); pos += 12)
+          if (v.u32(pos + 4) > most) return false;
+      }
+    }
+  }
+  return true;
+}
+
 OSStatus readMovie(const FileReader& file, MovieDescription& out) {
   out = MovieDescription();
   out.family = ContainerFamily::QuickTime;
   out.formatName = "qt  ";
   std::optional<Box> moov;
-  for (const Box& box : topLevelBoxes(file)) {
+  const std::vector<Box> topLevel = topLevelBoxes(file);
+  for (const Box& box : topLevel) {
     if (box.type == fourCharCode("ftyp")) {
       uint8_t brand[4];
       if (box.payloadSize() >= 4 && file.read(box.payloadOffset(), brand, 4))
@@ -212,6 +239,7 @@ OSStatus readMovie(const FileReader& file, MovieDescription& out) {
     if (chapterIDs.count(target.trackID) && sampleTables[i] && !target.samples)
       target.samples = readSampleTable(file, *sampleTables[i]);
   }
+  applyFragmentDurations(file, *moov, topLevel, out);
   readMovieMetadata(file, *moov, out);
   return noErr;
 }

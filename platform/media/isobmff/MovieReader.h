@@ -26,4 +26,9 @@ OSStatus readMovie(const FileReader& file, MovieDescription& out);
 // The first top-level movie box.
 std::optional<Box> findMovieBox(const FileReader& file);
 
+// Whether no track's sample tables claim more samples than the file could hold (a byte each),
+// in stsz/stz2 or in a run of stsc. A demuxer that indexes every sample a file claims (FFmpeg's
+// does) must not be handed one that fails this: a 1 KB file can claim 2^26 samples.
+bool sampleCountsFitFile(const FileReader& file);
+
 }  // namespace platform::media::isobmff

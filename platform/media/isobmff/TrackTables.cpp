@@ -1,5 +1,7 @@
 #include "TrackTables.h"
 
+#include <algorithm>
+
 namespace platform::media::isobmff {
 namespace {
 
@@ -77,7 +79,9 @@ std::shared_ptr<const SampleTable> readSampleTable(const FileReader& file, const
       ByteView v(p);
       table->constantSize = v.u32(4);
       if (table->constantSize != 0) {
-        table->sampleCount = v.u32(8);
+        // Each sample takes that many bytes of the file: a count beyond what the file can hold is
+        // damage, never a reason to lay out (or allocate for) more samples than are there.
+        table->sampleCount = static_cast<uint32_t>(std::min<uint64_t>(v.u32(8), file.size() / table->constantSize));
       } else {
         uint32_t n = boundedCount(v, 8, 4);
         table->sampleCount = n;

@@ -102,8 +102,13 @@ bool applyEdits(const std::vector<EditSegment>& edits, int32_t movieTimeScale, V
 // Every sample's place and times, in decode order, up to the first one the file doesn't hold
 // (a cut file).
 bool layOutSamples(const SampleTable& table, uint64_t fileSize, VideoSampleTrack& t) {
+  // Every sample needs a byte of the file and a time from the timing table; a count beyond
+  // either is refused before anything is allocated for it.
   const uint64_t count = table.sampleCount;
-  if (count == 0 || count > (uint64_t(1) << 26)) return false;
+  if (count == 0 || count > fileSize || count > (uint64_t(1) << 26)) return false;
+  uint64_t timed = 0;
+  for (const auto& e : table.timeToSample) timed += e.count;
+  if (timed < count) return false;
   t.samples.resize(count);
   uint64_t n = 0;
   int64_t dts = 0;
@@ -114,7 +119,6 @@ bool layOutSamples(const SampleTable& table, uint64_t fileSize, VideoSampleTrack
       dts += e.delta;
     }
   }
-  if (n < count) return false;
   n = 0;
   for (const auto& c : table.compositionOffsets)
     for (uint32_t k = 0; k < c.count && n < count; ++k, ++n) t.samples[n].presentTime += c.offset;

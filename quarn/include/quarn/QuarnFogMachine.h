@@ -19,7 +19,8 @@ class QuarnFogMachine {
   bool enabled() const { return enabled_; }
   void setEnabled(bool flag);
   const std::string& mode() const { return mode_; }
-  // An equal mode changes nothing; an unknown one logs "no fog mode match".
+  // The current mode itself (the object mode() returns) changes nothing; any other string naming
+  // a mode, even an equal one, is stored and sent; an unknown one logs "no fog mode match".
   void setMode(const std::string& mode);
   float near() const { return near_; }
   void setNear(float value);

@@ -26,13 +26,14 @@ class QuarnLayer2D {
   void randomiseColors();
   // Next hue (one degree), sent as the clear colour.
   void cycleBGColor();
+  // Draws unlit without depth testing, then restores both as they were.
   void drawQuad();
   const std::string& name() const { return name_; }
   void setName(const std::string& name) { name_ = name; }
 
   int bgHue() const { return bgHue_; }
-  // Corner i (0 … 3) as x, y, z.
-  const float* vertex(int index) const { return verts_[index & 3]; }
+  // Corner i as x, y, z; throws std::out_of_range outside 0 … 3.
+  const float* vertex(int index) const;
 
  protected:
   float colors_[4][4] = {};

@@ -7,15 +7,12 @@
 
 #include <GL/gl.h>
 
+#include "quarn/QuarnImage.h"
 #include "quarn/QuarnTypes.h"
-
-namespace platform {
-class Image;
-}
 
 class QuarnTexture {
  public:
-  using Image = platform::Image;
+  using Image = QuarnImage;
 
   // Generates the texture name: needs a current context.
   QuarnTexture();
@@ -32,15 +29,17 @@ class QuarnTexture {
   bool createGLTextureFromImagePathOrName(const std::string& pathOrName);
 
   // A path starting with "/" is read as an image file; anything else names an image among the
-  // application's resources (see resourceFolders). Null when nothing decodes.
+  // application's resources (see resourceFolders). Null when nothing decodes (no log line: the
+  // callers log what their operation needs).
   static std::shared_ptr<Image> loadImageFromString(const std::string& pathOrName);
   // Folders searched for named images, in order: share/<app>/ beside the executable, then
   // ../share/<app>/, then the executable's own folder (<app> is the executable's name).
   static std::vector<std::string> resourceFolders();
-  // The image shrunk to the fitted size (the same image when it fits already).
+  // The image shrunk to the fitted size (the same image when it fits already); needs a current
+  // context (sizes beyond GL_MAX_TEXTURE_SIZE are shrunk further). Null for null.
   static std::shared_ptr<Image> scaleImageForOpenGL(const std::shared_ptr<Image>& image);
-  // Uploads the pixels as GL_RGBA (image with alpha) or GL_RGB; false and a log line when the
-  // image has no pixels.
+  // Uploads the pixels as GL_RGBA (image with alpha) or GL_RGB; false and the log line
+  // "NSBitmapImageRep not loaded" when the image has no pixels.
   bool createGLTextureFromImage(const Image& image);
 
   // Each dimension fitted separately against 1024, 512, …, 2: a multiple of the size stays,

@@ -1,5 +1,5 @@
 #pragma once
-// Small value records shared by the scene classes: colours and sizes.
+// Small value records shared by the scene classes: colours, sizes, points and rectangles.
 
 // A colour in calibrated RGB with alpha, each component 0…1.
 struct QuarnColor {
@@ -22,4 +22,18 @@ struct QuarnSize {
   float width = 0;
   float height = 0;
   bool operator==(const QuarnSize&) const = default;
+};
+
+// A point, e.g. a mouse location or offset.
+struct QuarnPoint {
+  float x = 0;
+  float y = 0;
+  bool operator==(const QuarnPoint&) const = default;
+};
+
+// A rectangle: origin and size.
+struct QuarnRect {
+  QuarnPoint origin;
+  QuarnSize size;
+  bool operator==(const QuarnRect&) const = default;
 };

@@ -1,0 +1,5 @@
+#include "quarn/QuarnLog.h"
+
+#include "platform/foundation/Log.h"
+
+void QuarnSetLogSink(QuarnLogSink sink, void* context) { platform::setLogSink(sink, context); }
