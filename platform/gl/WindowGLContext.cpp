@@ -76,7 +76,7 @@ bool WindowGLContext::moveToWindow(platform::display::NativeWindow& window) {
 }
 
 void WindowGLContext::releaseCurrent() {
-  if (context_ && sdl().GL_GetCurrentContext() == context_) sdl().GL_MakeCurrent(window_.sdlWindow(), nullptr);
+  if (context_ && sdl().GL_GetCurrentContext() == context_) sdl().GL_MakeCurrent(window_->sdlWindow(), nullptr);
 }
 
 void WindowGLContext::flushBuffer() {
