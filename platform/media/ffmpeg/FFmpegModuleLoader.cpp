@@ -1,52 +1,13 @@
-// Finds and loads the FFmpeg modules beside the running program.
-#include <dlfcn.h>
-
-#include <cstdlib>
-#include <vector>
-
+// Loads the FFmpeg modules beside the running program.
 #include "FFmpegModule.h"
-#include "platform/foundation/Log.h"
-#include "platform/foundation/Paths.h"
+#include "platform/media/ModuleLoader.h"
 
 namespace platform::media {
-namespace {
-
-std::vector<std::string> searchFolders() {
-  std::vector<std::string> folders;
-  if (const char* env = std::getenv("MT_MEDIA_MODULE_DIR"); env && *env) folders.emplace_back(env);
-  std::string exe = executableDirectory();
-  folders.push_back(exe);
-  folders.push_back(exe + "/../lib/mediatools");
-#ifdef MT_BUILD_MODULE_DIR
-  folders.emplace_back(MT_BUILD_MODULE_DIR);
-#endif
-  return folders;
-}
-
-void* loadModule(const char* file, const char* entryName) {
-  std::string lastError = "not found";
-  for (const std::string& folder : searchFolders()) {
-    std::string path = folder + "/" + file;
-    if (!fileExists(path)) continue;
-    void* handle = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
-    if (!handle) {
-      const char* e = dlerror();
-      lastError = e ? e : "dlopen failed";
-      continue;
-    }
-    if (void* entry = dlsym(handle, entryName)) return entry;
-    lastError = "no entry in " + path;
-  }
-  log("media: can't load the FFmpeg module %s: %s", file, lastError.c_str());
-  return nullptr;
-}
-
-}  // namespace
 
 FFmpegModule* ffmpegModule() {
   static FFmpegModule* module = [] {
     using Entry = FFmpegModule* (*)();
-    auto entry = reinterpret_cast<Entry>(loadModule("mediatools-ffmpeg.so", "mt_media_ffmpeg_module"));
+    auto entry = reinterpret_cast<Entry>(loadMediaModule("mediatools-ffmpeg.so", "mt_media_ffmpeg_module", "FFmpeg"));
     return entry ? entry() : nullptr;
   }();
   return module;
@@ -55,7 +16,7 @@ FFmpegModule* ffmpegModule() {
 CodecModule* codecModule() {
   static CodecModule* module = [] {
     using Entry = CodecModule* (*)();
-    auto entry = reinterpret_cast<Entry>(loadModule("mediatools-codec.so", "mt_media_codec_module"));
+    auto entry = reinterpret_cast<Entry>(loadMediaModule("mediatools-codec.so", "mt_media_codec_module", "FFmpeg"));
     return entry ? entry() : nullptr;
   }();
   return module;
