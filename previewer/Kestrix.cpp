@@ -76,6 +76,12 @@ Kestrix::~Kestrix() {
 }
 
 void Kestrix::applicationDidFinishLaunching() {
+  _launched = true;
+  if (gInteractiveMode) {
+    // The player library loads while the windows are made.
+    platform::media::preloadPlaybackModule();
+    setupMainMenu();
+  }
   setupUserInterface();
   if (_sourceFilePath && platform::fileExists(*_sourceFilePath)) {
     loadMovieAndDisplay();
@@ -93,6 +99,9 @@ bool Kestrix::applicationOpenFile(const std::string& path) {
   const std::vector<std::string> types = QTMovie::movieFileTypes();
   if (!extension.empty() && std::find(types.begin(), types.end(), extension) != types.end()) {
     _sourceFilePath = path;
+    // Before the launch finishes, the launch loads it; a file offered later (dropped on the
+    // window) is opened at once, as the user asked.
+    if (_launched && gInteractiveMode) loadMovieAndDisplay();
     return true;
   }
   platform::log("Kestrix can't open  this file: %s", path.c_str());

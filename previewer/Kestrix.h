@@ -71,6 +71,10 @@ class Kestrix : public platform::appkit::NSApplicationDelegate,
   void windowDidMove(NSWindow& window) override;
 
   void movieDidEnd(const platform::Notification& notification);
+  // The application's commands (KestrixMenu.cpp): Open... (Ctrl+O, runOpenPanel), Quit (Ctrl+Q)
+  // and Play/Pause (space, togglePlayback), installed as the main menu at launch.
+  void setupMainMenu();
+  void togglePlayback();
   void runOpenPanel();
   void openPanelDidEnd(platform::appkit::NSOpenPanel& panel, int returnCode);
 
@@ -112,7 +116,9 @@ class Kestrix : public platform::appkit::NSApplicationDelegate,
   void killTimers();
   void suspendTimers();
   void updateTimeDisplays();
+  // The refresh timer exists and is not suspended.
   bool timerIsRunning() const;
+  platform::RunLoop::TimerId refreshTimer() const { return oneSecondTimer; }
   float getCurrentFloatTimeFromMovie();
   void setCurrentFloatTimeFromGui(float fraction);
   void guiSliderAction(NSControl& sender);
@@ -141,6 +147,7 @@ class Kestrix : public platform::appkit::NSApplicationDelegate,
   float _previewTimeFraction = 0.33f;
   bool _terminatedWithError = false;
   bool _canSetTime = false;
+  bool _launched = false;  // applicationDidFinishLaunching has run
   platform::NotificationCenter::ObserverId loadStateObserver_ = 0;
   platform::NotificationCenter::ObserverId didEndObserver_ = 0;
 };

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "drawing/views/XDotKnobSlider.h"
+#include "drawing/views/XMHGlossyRoundedView.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
@@ -14,7 +16,10 @@ using namespace platform::media;
 
 namespace {
 const std::string kLoadStateTag = "QTMovieLoadStateDidChange";
-const std::string kEventTrackingRunLoopMode = "NSEventTrackingRunLoopMode";
+// The refresh interval: the 32-bit float 1/15 (0.0666667), widened.
+const double kRefreshSeconds = static_cast<double>(0.0666667f);
+const auto kRefreshInterval =
+    std::chrono::duration_cast<platform::RunLoop::Clock::duration>(std::chrono::duration<double>(kRefreshSeconds));
 
 platform::PlistDictionary bindingOptions() {
   platform::PlistDictionary options;
@@ -72,7 +77,7 @@ NSWindow* Kestrix::controlPanel() {
     panel->setHasShadow(false);
     panel->setHidesOnDeactivate(false);
     panel->setDelegate(this);
-    auto content = std::make_shared<NSView>(NSMakeRect(0, 0, 304, 60));
+    auto content = std::make_shared<drawing::XMHGlossyRoundedView>(NSMakeRect(0, 0, 304, 60));
     content->setAutoresizingMask(NSViewWidthSizable | NSViewHeightSizable);
     panel->setContentView(content);
     panel->setInitialFirstResponder(content.get());
@@ -134,7 +139,7 @@ bool Kestrix::setupUserInterface() {
 }
 
 std::shared_ptr<NSSlider> Kestrix::sliderWithFrame(NSRect frame) {
-  auto slider = std::make_shared<NSSlider>(frame);
+  auto slider = std::make_shared<drawing::XDotKnobSlider>(frame);
   slider->awakeFromNib();
   const double h = frame.size.height;
   slider->setControlSize(h <= 15 ? NSMiniControlSize : h <= 21 ? NSSmallControlSize : NSRegularControlSize);
@@ -270,11 +275,12 @@ void Kestrix::movieLoadStateDidChange(const platform::Notification& notification
 
 void Kestrix::startTimers() {
   auto& loop = platform::RunLoop::mainRunLoop();
-  // Restarting an existing timer puts its next firing one interval from now.
-  if (oneSecondTimer && loop.isTimerValid(oneSecondTimer)) loop.invalidateTimer(oneSecondTimer);
-  const double interval = static_cast<double>(0.0666667f);
-  oneSecondTimer = loop.addTimer(interval, true, [this] { updateTimeDisplays(); },
-                                 {platform::RunLoop::kDefaultRunLoopMode, kEventTrackingRunLoopMode});
+  if (oneSecondTimer && loop.isTimerValid(oneSecondTimer)) {
+    loop.setTimerFireDate(oneSecondTimer, platform::RunLoop::Clock::now() + kRefreshInterval);
+    return;
+  }
+  oneSecondTimer = loop.addTimer(kRefreshSeconds, true, [this] { updateTimeDisplays(); });
+  loop.addTimerToMode(oneSecondTimer, platform::RunLoop::kEventTrackingRunLoopMode);
 }
 
 void Kestrix::killTimers() {
@@ -283,14 +289,13 @@ void Kestrix::killTimers() {
   oneSecondTimer = 0;
 }
 
-// The timer stays known but won't fire until startTimers.
 void Kestrix::suspendTimers() {
-  auto& loop = platform::RunLoop::mainRunLoop();
-  if (oneSecondTimer && loop.isTimerValid(oneSecondTimer)) loop.invalidateTimer(oneSecondTimer);
+  platform::RunLoop::mainRunLoop().setTimerFireDate(oneSecondTimer, platform::RunLoop::distantFuture());
 }
 
 bool Kestrix::timerIsRunning() const {
-  return oneSecondTimer && platform::RunLoop::mainRunLoop().isTimerValid(oneSecondTimer);
+  auto fireDate = platform::RunLoop::mainRunLoop().timerFireDate(oneSecondTimer);
+  return fireDate && *fireDate != platform::RunLoop::distantFuture();
 }
 
 void Kestrix::updateTimeDisplays() { setCurrentFloatTime(getCurrentFloatTimeFromMovie()); }

@@ -78,6 +78,7 @@ void NSApplication::reset() {
   launched_ = terminated_ = false;
   currentEvent_.reset();
   modalSessions_.clear();
+  mainMenu_.reset();
   if (appHandler_) platform::display::EventPump::shared().removeHandler(appHandler_);
   appHandler_ = 0;
 }
@@ -162,7 +163,10 @@ void NSApplication::sendEvent(const NSEvent& event) {
   if (!event.window || !NSWindow::exists(event.window) || !modalAllows(event)) return;
   std::optional<NSEvent> outer = currentEvent_;
   currentEvent_ = event;
-  event.window->sendEvent(event);
+  // A menu's key equivalent takes the key before the window does (outside modal sessions).
+  const bool byMenu = event.type == NSEventType::KeyDown && mainMenu_ && modalSessions_.empty() &&
+                      mainMenu_->performKeyEquivalent(event);
+  if (!byMenu && NSWindow::exists(event.window)) event.window->sendEvent(event);
   currentEvent_ = outer;
 }
 

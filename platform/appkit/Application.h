@@ -11,6 +11,7 @@
 
 #include "platform/appkit/Event.h"
 #include "platform/appkit/Geometry.h"
+#include "platform/appkit/Menu.h"
 #include "platform/foundation/RunLoop.h"
 
 namespace platform::display {
@@ -78,6 +79,10 @@ class NSApplication {
   void postEvent(const NSEvent& event, bool atStart = false);
   void discardEventsMatchingMask(NSEventMask mask);
 
+  // ---- The main menu: its key equivalents are tried before a key-down reaches a window.
+  const std::shared_ptr<NSMenu>& mainMenu() const { return mainMenu_; }
+  void setMainMenu(std::shared_ptr<NSMenu> menu) { mainMenu_ = std::move(menu); }
+
   // ---- Windows
   NSWindow* keyWindow() const;
   NSWindow* mainWindow() const { return keyWindow(); }
@@ -120,6 +125,7 @@ class NSApplication {
   std::optional<NSEvent> currentEvent_;
   uint64_t appHandler_ = 0;
   std::vector<std::unique_ptr<ModalSession>> modalSessions_;
+  std::shared_ptr<NSMenu> mainMenu_;
 };
 
 // The program's arguments, the program name first (set by NSApplicationMain).

@@ -66,7 +66,7 @@ class NSOpenGLView : public NSView {
   // null before, and when the display can't give one.
   platform::gl::GLContext* openGLContext();
   platform::gl::WindowGLContext* windowContext();
-  void clearGLContext();
+  virtual void clearGLContext();
   // Once, with the context current, before the first drawing.
   virtual void prepareOpenGL() {}
   // After the size changed (and before the first drawing), context current: sets the viewport.
@@ -76,7 +76,7 @@ class NSOpenGLView : public NSView {
   bool isOpaque() const override { return true; }
 
   // The window draws the view through this: current context, reshape when needed, drawRect.
-  void drawGL();
+  virtual void drawGL();
 
  private:
   NSOpenGLPixelFormat format_;

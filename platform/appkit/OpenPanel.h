@@ -1,7 +1,9 @@
 #pragma once
-// The Open panel: a modeless file chooser that reports OK (1) or Cancel (0) to a completion
-// handler on the main run loop.
+// The Open panel: the desktop's own file chooser (FileChooser.h), run modeless; it reports OK (1)
+// or Cancel (0) to a completion handler on the main run loop. Where the desktop has no chooser,
+// the run is logged and ends as Cancel.
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,14 +13,17 @@ namespace platform::appkit {
 constexpr int NSCancelButton = 0;
 constexpr int NSOKButton = 1;
 
+class FileChooserSession;
+
 class NSOpenPanel {
  public:
   using Completion = std::function<void(NSOpenPanel& panel, int returnCode)>;
-  // What answers the panel: given the panel, the chosen file or nullopt for Cancel.
+  // Answers the panel in place of the desktop's chooser: given the panel, the chosen file or
+  // nullopt for Cancel. For programs that drive the panel themselves (tests).
   using Chooser = std::function<std::optional<std::string>(const NSOpenPanel& panel)>;
 
   static NSOpenPanel& openPanel();
-  // Installs the chooser the panel runs (none: every run ends as Cancel).
+  // Installs a chooser in place of the desktop's (none: the desktop's).
   static void setChooser(Chooser chooser);
 
   void setTitle(const std::string& title) { title_ = title; }
@@ -30,13 +35,15 @@ class NSOpenPanel {
   const std::string& directory() const { return directory_; }
   const std::vector<std::string>& allowedFileTypes() const { return types_; }
 
-  // Shows the panel in `directory` for files of `fileTypes`; `completion` runs on a later pass of
-  // the main run loop.
+  // Shows the panel in `directory` for files of `fileTypes` and returns at once; `completion`
+  // runs on a later pass of the main run loop. A panel already showing is closed first (its
+  // completion never runs).
   void beginForDirectory(const std::string& directory, const std::vector<std::string>& fileTypes,
                          Completion completion);
   // The chosen file after OK.
   const std::string& filename() const { return filename_; }
-  void close() { visible_ = false; }
+  // Hides the panel; a chooser still on screen is closed and its answer dropped.
+  void close();
   bool isVisible() const { return visible_; }
 
  private:
@@ -47,6 +54,8 @@ class NSOpenPanel {
   std::vector<std::string> types_;
   std::string filename_;
   bool visible_ = false;
+  std::shared_ptr<FileChooserSession> session_;
+  uint64_t run_ = 0;  // counts runs, so answers of a closed run are dropped
 };
 
 }  // namespace platform::appkit

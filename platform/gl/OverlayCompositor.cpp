@@ -9,6 +9,7 @@ OverlayCompositor::~OverlayCompositor() = default;
 
 void OverlayCompositor::setOverlay(OverlayId id, const uint8_t* pixels, int width, int height, int stride, int x,
                                    int y, float alpha) {
+  std::lock_guard<std::mutex> lock(mutex_);
   Overlay& o = overlays_[id];
   width = std::max(0, width);
   height = std::max(0, height);
@@ -29,6 +30,7 @@ void OverlayCompositor::setOverlay(OverlayId id, const uint8_t* pixels, int widt
 }
 
 void OverlayCompositor::moveOverlay(OverlayId id, int x, int y) {
+  std::lock_guard<std::mutex> lock(mutex_);
   auto it = overlays_.find(id);
   if (it == overlays_.end()) return;
   it->second.x = x;
@@ -36,11 +38,13 @@ void OverlayCompositor::moveOverlay(OverlayId id, int x, int y) {
 }
 
 void OverlayCompositor::setOverlayAlpha(OverlayId id, float alpha) {
+  std::lock_guard<std::mutex> lock(mutex_);
   auto it = overlays_.find(id);
   if (it != overlays_.end()) it->second.alpha = std::clamp(alpha, 0.0f, 1.0f);
 }
 
 void OverlayCompositor::removeOverlay(OverlayId id) {
+  std::lock_guard<std::mutex> lock(mutex_);
   auto it = overlays_.find(id);
   if (it == overlays_.end()) return;
   if (it->second.texture) unused_.push_back(it->second.texture);
@@ -48,6 +52,7 @@ void OverlayCompositor::removeOverlay(OverlayId id) {
 }
 
 void OverlayCompositor::releaseTextures() {
+  std::lock_guard<std::mutex> lock(mutex_);
   for (auto& [id, o] : overlays_) {
     if (o.texture) unused_.push_back(o.texture);
     o.texture = 0;
@@ -58,6 +63,7 @@ void OverlayCompositor::releaseTextures() {
 }
 
 void OverlayCompositor::draw(int drawableWidth, int drawableHeight) {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (!unused_.empty()) {
     gl_.glDeleteTextures(GLsizei(unused_.size()), unused_.data());
     unused_.clear();

@@ -1,11 +1,12 @@
 #pragma once
 // Pictures drawn over a GL window's own drawing just before its buffers swap: how a child
 // window lying over a GL parent is shown, translucent over moving pictures without a
-// compositing window manager. Each overlay is a premultiplied RGBA picture placed in the
+// compositing window manager (safe to set from one thread and draw on another). Each overlay is a premultiplied RGBA picture placed in the
 // drawable and drawn with an opacity. Drawing leaves the GL state as it found it (programs,
 // framebuffers, textures, blending, matrices), so any renderer's frame can come before.
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <vector>
 
 #include "platform/gl/GLFunctions.h"
@@ -28,8 +29,14 @@ class OverlayCompositor {
   void moveOverlay(OverlayId id, int x, int y);
   void setOverlayAlpha(OverlayId id, float alpha);
   void removeOverlay(OverlayId id);
-  bool hasOverlay(OverlayId id) const { return overlays_.count(id) != 0; }
-  bool empty() const { return overlays_.empty(); }
+  bool hasOverlay(OverlayId id) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return overlays_.count(id) != 0;
+  }
+  bool empty() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return overlays_.empty();
+  }
   // Draws the overlays, in the order of their ids, over the current draw buffer of the current
   // context, whose drawable is width × height pixels.
   void draw(int drawableWidth, int drawableHeight);
@@ -46,6 +53,8 @@ class OverlayCompositor {
     bool stale = true;  // pixels changed since the texture was filled
   };
   const GLFunctions& gl_;
+  // The overlays are set on the main thread and may be drawn on a render thread.
+  mutable std::mutex mutex_;
   std::map<OverlayId, Overlay> overlays_;
   std::vector<GLuint> unused_;  // textures of removed overlays, freed at the next draw
 };

@@ -75,6 +75,10 @@ bool WindowGLContext::moveToWindow(platform::display::NativeWindow& window) {
   return true;
 }
 
+void WindowGLContext::releaseCurrent() {
+  if (context_ && sdl().GL_GetCurrentContext() == context_) sdl().GL_MakeCurrent(window_->sdlWindow(), nullptr);
+}
+
 void WindowGLContext::flushBuffer() {
   if (!makeCurrent()) return;
   if (!overlays_->empty()) overlays_->draw(width(), height());

@@ -24,6 +24,8 @@ class WindowGLContext : public GLContext {
 
   bool valid() const override { return context_ != nullptr; }
   bool makeCurrent() override;
+  // Unbinds the context from the calling thread, so that another thread can make it current.
+  void releaseCurrent();
   // Draws the overlays, then swaps the buffers (or flushes a single-buffered window).
   void flushBuffer() override;
   int width() const override;

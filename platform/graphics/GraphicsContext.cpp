@@ -203,6 +203,51 @@ void GraphicsContext::drawImage(const Image& image, const Rect& rect, double fra
   cairo_surface_destroy(source);
 }
 
+void GraphicsContext::drawImage(const Image& image, const Rect& rect, const Rect& fromRect,
+                                CompositingOperation operation, double fraction) {
+  const auto usable = [](const Rect& r) {
+    return r.size.width > 0 && r.size.height > 0 && std::isfinite(r.size.width) && std::isfinite(r.size.height) &&
+           std::isfinite(r.origin.x) && std::isfinite(r.origin.y);
+  };
+  if (image.empty() || !usable(rect) || !usable(fromRect)) return;
+  cairo_surface_t* source = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, image.width(), image.height());
+  if (cairo_surface_status(source) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(source);
+    return;
+  }
+  unsigned char* data = cairo_image_surface_get_data(source);
+  const int stride = cairo_image_surface_get_stride(source);
+  for (int y = 0; y < image.height(); ++y) {
+    const uint8_t* s = image.row(y);
+    uint32_t* d = reinterpret_cast<uint32_t*>(data + size_t(y) * stride);
+    for (int x = 0; x < image.width(); ++x, s += 4) {
+      const uint32_t a = s[3];
+      d[x] = (a << 24) | (((s[0] * a + 127) / 255) << 16) | (((s[1] * a + 127) / 255) << 8) | ((s[2] * a + 127) / 255);
+    }
+  }
+  cairo_surface_mark_dirty(source);
+  cairo_save(cr_);
+  // Clip to the destination in user space, then map the source part onto it.
+  cairo_new_path(cr_);
+  cairo_rectangle(cr_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
+  cairo_clip(cr_);
+  cairo_translate(cr_, rect.origin.x, rect.origin.y);
+  if (!flipped_) {
+    cairo_translate(cr_, 0, rect.size.height);
+    cairo_scale(cr_, 1, -1);
+  }
+  cairo_scale(cr_, rect.size.width / fromRect.size.width, rect.size.height / fromRect.size.height);
+  // fromRect's top edge, in the image's top-down rows.
+  const double top = image.height() - (fromRect.origin.y + fromRect.size.height);
+  cairo_set_source_surface(cr_, source, -fromRect.origin.x, -top);
+  cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_GOOD);
+  cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_PAD);
+  if (operation == CompositingOperation::Copy) cairo_set_operator(cr_, CAIRO_OPERATOR_SOURCE);
+  cairo_paint_with_alpha(cr_, std::clamp(fraction, 0.0, 1.0));
+  cairo_restore(cr_);
+  cairo_surface_destroy(source);
+}
+
 void GraphicsContext::drawSurface(const ImageSurface& surface, const Rect& rect, double fraction) {
   if (!surface.valid() || surface.width() <= 0 || surface.height() <= 0 || !(rect.size.width > 0) ||
       !(rect.size.height > 0))

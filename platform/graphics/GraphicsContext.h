@@ -106,6 +106,11 @@ class GraphicsContext {
   // Draws the whole image upright into rect (scaled, bilinear; area-averaged when shrinking by
   // Cairo's good filter), source over, with its alpha multiplied by fraction.
   void drawImage(const Image& image, const Rect& rect, double fraction = 1);
+  // drawInRect:fromRect:operation:fraction: — the part `fromRect` of the image (in its own
+  // coordinates: origin at its bottom-left, y up) drawn upright into rect, its edge pixels
+  // repeated rather than faded when stretched; Copy replaces what lies beneath.
+  void drawImage(const Image& image, const Rect& rect, const Rect& fromRect, CompositingOperation operation,
+                 double fraction = 1);
 
   // Text in the toy font of the backend ("sans-serif"), upright, its baseline starting at `origin`.
   void drawText(const std::string& utf8, Point origin, double fontSize, bool bold = false);

@@ -11,6 +11,7 @@
 
 #include "platform/graphics/Image.h"
 #include "platform/media/Movie.h"
+#include "platform/media/playback/PlaybackModule.h"
 
 namespace platform::media {
 
@@ -106,21 +107,41 @@ class QTMovie {
   float volume() const { return volume_; }
   void setVolume(float volume);
   bool muted() const { return muted_; }
-  void setMuted(bool muted) { muted_ = muted; }
+  void setMuted(bool muted);
 
-  // Playback position, in the movie's time scale while stopped or playing; playback runs on the
-  // movie's own clock and posts QTMovieDidEndNotification on the main run loop at the end.
+  // Playback position, in the movie's time scale. Once the movie is shown in a view and asked to
+  // play (or to draw), playback runs on a player of the playback module: picture, sound, exact
+  // seeks. Until then, and where no player can start, it runs on the movie's own clock. Either
+  // way QTMovieDidEndNotification is posted on the main run loop when playback reaches the end.
+  // A stopped movie reports the time it was stopped at or set to, exactly.
   QTTime currentTime() const;
   void setCurrentTime(QTTime time);
   void play();
   void stop();
   float rate() const { return rate_; }
 
+  // Set by the movie view that shows the movie (QTMovieView): only such a movie starts a player.
+  void setShownInView(bool shown);
+  bool isShownInView() const { return shownInView_ > 0; }
+  // The player, started on first need; nullptr while the movie is not shown in a view or when no
+  // player can start (logged once).
+  Player* player();
+  bool hasPlayer() const { return player_ != nullptr; }
+  // A renderer of the movie's pictures into the OpenGL context current on the calling thread;
+  // nullptr without a player. Destroy it with that context current.
+  std::unique_ptr<VideoRenderer> makeVideoRenderer(VideoRenderer::GetProcAddress getProcAddress, void* context);
+  // Pictures the player dropped so far (0 without one).
+  int64_t droppedFrames() const;
+
  private:
   friend std::shared_ptr<QTMovie> makeMovieObject(MoviePtr movie);
   struct Shared;
   void startLoading();
   void scheduleEnd();
+  void drainPlayerEvents();
+  void releasePlayer();
+  void playerDidEnd();
+  double secondsOf(int64_t value) const;
   std::optional<platform::graphics::Image> frameImageAtSeconds(double seconds, QTSize fit = {});
 
   MoviePtr movie_;
@@ -135,6 +156,14 @@ class QTMovie {
   float rate_ = 0;
   std::chrono::steady_clock::time_point playStart_;
   uint64_t playGeneration_ = 0;
+  // The player, once started (QTMoviePlayback.cpp).
+  int shownInView_ = 0;
+  std::unique_ptr<Player> player_;
+  bool playerFailed_ = false;
+  bool playerReady_ = false;   // the player has opened the file
+  bool seekPending_ = false;   // a seek is under way: report its target
+  int64_t loadedAtValue_ = 0;  // where the player was asked to start
+  std::shared_ptr<std::atomic<bool>> wakePending_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 using QTMoviePtr = std::shared_ptr<QTMovie>;

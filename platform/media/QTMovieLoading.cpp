@@ -1,7 +1,9 @@
-// Movie objects: creation, background loading with load-state notifications, volume and the
-// playback clock.
+// Movie objects: creation and background loading with load-state notifications.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+
+#include "platform/foundation/Log.h"
 
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
@@ -32,6 +34,7 @@ void postLoadState(const std::weak_ptr<QTMovie>& weak, QTMovieLoadState state,
 QTMovie::QTMovie(MoviePtr movie) : movie_(std::move(movie)), shared_(std::make_shared<Shared>()) {}
 
 QTMovie::~QTMovie() {
+  releasePlayer();
   if (loader_.joinable()) {
     if (loader_.get_id() == std::this_thread::get_id())
       loader_.detach();
@@ -66,69 +69,6 @@ void QTMovie::startLoading() {
     for (QTMovieLoadState s : {QTMovieLoadStateLoaded, QTMovieLoadStatePlayable, QTMovieLoadStatePlaythroughOK,
                                QTMovieLoadStateComplete})
       postLoadState(weak, s, apply);
-  });
-}
-
-void QTMovie::setVolume(float volume) {
-  if (std::isnan(volume)) return;
-  volume_ = std::clamp(volume, 0.0f, 1.0f);
-}
-
-QTTime QTMovie::currentTime() const {
-  const int64_t duration = GetMovieDuration(*movie_);
-  const int32_t scale = GetMovieTimeScale(*movie_);
-  int64_t value = positionValue_;
-  if (rate_ > 0 && scale > 0) {
-    double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - playStart_).count();
-    value += static_cast<int64_t>(elapsed * rate_ * scale);
-  }
-  return QTTime{std::clamp<int64_t>(value, 0, std::max<int64_t>(duration, 0)), scale, 0};
-}
-
-void QTMovie::setCurrentTime(QTTime time) {
-  const int32_t scale = GetMovieTimeScale(*movie_);
-  int64_t value = time.timeValue;
-  if (time.timeScale > 0 && scale > 0 && time.timeScale != scale)
-    value = static_cast<int64_t>(std::llround(double(time.timeValue) * scale / time.timeScale));
-  positionValue_ = std::clamp<int64_t>(value, 0, std::max<int64_t>(GetMovieDuration(*movie_), 0));
-  if (rate_ > 0) {
-    playStart_ = std::chrono::steady_clock::now();
-    scheduleEnd();
-  }
-}
-
-void QTMovie::play() {
-  if (rate_ > 0) return;
-  if (positionValue_ >= GetMovieDuration(*movie_)) positionValue_ = 0;
-  rate_ = 1;
-  playStart_ = std::chrono::steady_clock::now();
-  scheduleEnd();
-}
-
-void QTMovie::stop() {
-  if (rate_ <= 0) return;
-  positionValue_ = currentTime().timeValue;
-  rate_ = 0;
-  ++playGeneration_;
-  platform::RunLoop::mainRunLoop().cancelPreviousPerformRequests(this, "movieDidEnd");
-}
-
-// The end of playback is a delayed perform on the main run loop; moving or stopping the movie
-// replaces it.
-void QTMovie::scheduleEnd() {
-  if (!platform::RunLoop::isMainThread()) return;
-  auto& loop = platform::RunLoop::mainRunLoop();
-  loop.cancelPreviousPerformRequests(this, "movieDidEnd");
-  const int32_t scale = GetMovieTimeScale(*movie_);
-  if (scale <= 0) return;
-  double remaining = double(GetMovieDuration(*movie_) - positionValue_) / scale / rate_;
-  const uint64_t generation = ++playGeneration_;
-  loop.performAfterDelay(std::max(0.0, remaining), this, "movieDidEnd", [weak = self_, generation] {
-    std::shared_ptr<QTMovie> movie = weak.lock();
-    if (!movie || movie->playGeneration_ != generation || movie->rate_ <= 0) return;
-    movie->positionValue_ = GetMovieDuration(*movie->movie_);
-    movie->rate_ = 0;
-    platform::NotificationCenter::defaultCenter().postNotification(QTMovieDidEndNotification, movie.get());
   });
 }
 

@@ -11,7 +11,8 @@ programs=(mediaprobe Kestrix Ripplecast waveform-picture Coverfetch auhost auhos
           quarn-demo)
 for p in "${programs[@]}"; do need "bin/$p" "share/man/man1/$p.1.gz"; done
 need share/man/man7/mediatools.7.gz
-need lib/mediatools/mediatools-codec.so lib/mediatools/mediatools-ffmpeg.so
+need lib/mediatools/mediatools-codec.so lib/mediatools/mediatools-ffmpeg.so lib/mediatools/mediatools-playback.so
+need share/applications/Kestrix.desktop
 need lib/mediatools/OrrinthAU.so lib/mediatools/fftanalyser.so lib/mediatools/Sonograph.so
 need share/mediatools/intro.mov
 need share/doc/mediatools/README.md share/doc/mediatools/examples/FindEmbeddedArtwork.lua

@@ -18,6 +18,8 @@ namespace {
 
 class Controller : public ::testing::Test {
  protected:
+  // Movies shown in the movie view play on a player; no sound card is needed.
+  static void SetUpTestSuite() { setenv("MT_AUDIO_OUTPUT", "null", 1); }
   void SetUp() override {
     platform::UserDefaults::setApplicationDomain("Kestrix");
     NSApplication::sharedApplication().reset();
@@ -42,6 +44,15 @@ const std::vector<std::string> kLoadLines = {
     "QTMovieLoadStateDidChange: kMovieLoadStatePlayable", "QTMovieLoadStateDidChange: kMovieLoadStatePlaythroughOK",
     "QTMovieLoadStateDidChange: kMovieLoadStateComplete"};
 
+// The controller's own lines: without a display the movie window (a GL window) can't be made, which
+// the display layer logs; that is not the controller's to say.
+std::vector<std::string> controllerMessages(const LogCapture& log) {
+  std::vector<std::string> out;
+  for (const std::string& m : log.messages())
+    if (m.rfind("NativeWindow: ", 0) != 0) out.push_back(m);
+  return out;
+}
+
 }  // namespace
 
 TEST_F(Controller, InteractiveLaunchLoadsPlaysAndWritesDefaultsAtQuit) {
@@ -55,7 +66,7 @@ TEST_F(Controller, InteractiveLaunchLoadsPlaysAndWritesDefaultsAtQuit) {
   EXPECT_FALSE(k.canSetTime());
   EXPECT_FALSE(k.transportSlider()->isEnabled());
   ASSERT_TRUE(runMainLoopUntil([&] { return k.canSetTime() && k.qtMovie()->loadState() == QTMovieLoadStateComplete; }));
-  EXPECT_EQ(log.messages(), kLoadLines);
+  EXPECT_EQ(controllerMessages(log), kLoadLines);
   EXPECT_TRUE(k.transportSlider()->isEnabled());
   EXPECT_GT(k.qtMovie()->rate(), 0);
   EXPECT_TRUE(k.timerIsRunning());
@@ -284,7 +295,7 @@ TEST_F(Controller, AnErrorQuitWritesNoDefaults) {
   EXPECT_TRUE(k.terminatedWithError());
   EXPECT_FALSE(k.qtMovie());
   const std::string path = fixture("not-a-movie.txt");
-  EXPECT_EQ(log.messages(), (std::vector<std::string>{"Error: QTMovie can't init with file: '" + path + "'",
+  EXPECT_EQ(controllerMessages(log), (std::vector<std::string>{"Error: QTMovie can't init with file: '" + path + "'",
                                                       "Error: Failed to create QTMovie from file '" + path + "'"}));
   EXPECT_FALSE(storedDefaults());
 }
@@ -369,4 +380,67 @@ TEST_F(Controller, LastWindowClosedQuits) {
   k.window()->close();
   EXPECT_TRUE(terminated());
   EXPECT_TRUE(storedDefaults());
+}
+
+TEST_F(Controller, TheRefreshTimerIsSuspendedAndRestartedByItsFireDate) {
+  Kestrix k(fixture("movie.mp4"), std::nullopt);
+  auto& loop = platform::RunLoop::mainRunLoop();
+  k.startTimers();
+  const auto timer = k.refreshTimer();
+  ASSERT_TRUE(loop.isTimerValid(timer));
+  EXPECT_TRUE(k.timerIsRunning());
+
+  // Suspended: the same timer, never due; it doesn't fire in either of its modes.
+  k.suspendTimers();
+  EXPECT_EQ(k.refreshTimer(), timer);
+  EXPECT_TRUE(loop.isTimerValid(timer));
+  EXPECT_EQ(loop.timerFireDate(timer), platform::RunLoop::distantFuture());
+  EXPECT_FALSE(k.timerIsRunning());
+  k.setupUserInterface();
+  k.loadMovieAndDisplay();  // starts the timer again: it fires one interval from now
+  ASSERT_EQ(k.refreshTimer(), timer);
+  const auto now = platform::RunLoop::Clock::now();
+  const auto next = loop.timerFireDate(timer);
+  ASSERT_TRUE(next);
+  EXPECT_LE(*next, now + std::chrono::milliseconds(67));
+  EXPECT_GT(*next, now + std::chrono::milliseconds(40));
+
+  // Running, it refreshes the position in the event-tracking mode too (a slider drag).
+  k.qtMovie()->setCurrentTime({k.qtMovie()->duration().timeValue / 2, k.qtMovie()->duration().timeScale, 0});
+  loop.runMode(platform::RunLoop::kEventTrackingRunLoopMode, 0.2, false);
+  const float shown = k.currentFloatTime();
+  EXPECT_GE(shown, 0.5f);  // (the movie may be playing)
+  EXPECT_LT(shown, 0.7f);
+  k.suspendTimers();
+  k.qtMovie()->setCurrentTime({0, k.qtMovie()->duration().timeScale, 0});
+  loop.runMode(platform::RunLoop::kEventTrackingRunLoopMode, 0.2, false);
+  loop.runMode(platform::RunLoop::kDefaultRunLoopMode, 0.2, false);
+  EXPECT_EQ(k.currentFloatTime(), shown);  // suspended: no refresh
+  k.killTimers();
+  EXPECT_FALSE(loop.isTimerValid(timer));
+}
+
+TEST_F(Controller, AFileDroppedAfterTheLaunchOpensAtOnce) {
+  Kestrix k(fixture("movie.mp4"), std::nullopt);
+  NSApplication::sharedApplication().finishLaunching();
+  QTMoviePtr first = k.qtMovie();
+  ASSERT_TRUE(first);
+  NSApplication::sharedApplication().openFile(fixture("flat-2s.mp4"));
+  EXPECT_NE(k.qtMovie(), first);
+  EXPECT_EQ(k.sourceFilePath(), fixture("flat-2s.mp4"));
+  EXPECT_EQ(k.window()->title(), "flat-2s.mp4");
+  // Refused files change nothing.
+  QTMoviePtr second = k.qtMovie();
+  NSApplication::sharedApplication().openFile("/x/notes.xyz");
+  EXPECT_EQ(k.qtMovie(), second);
+  // The menu's commands are there in interactive mode.
+  auto menu = NSApplication::sharedApplication().mainMenu();
+  ASSERT_TRUE(menu);
+  EXPECT_TRUE(menu->itemWithTitle("Open..."));
+  EXPECT_TRUE(menu->itemWithTitle("Quit Kestrix"));
+  k.qtMovie()->play();
+  k.togglePlayback();
+  EXPECT_EQ(k.qtMovie()->rate(), 0);
+  k.togglePlayback();
+  EXPECT_GT(k.qtMovie()->rate(), 0);
 }

@@ -236,3 +236,17 @@ TEST_F(ResultsMode, SurvivesTheThirdPartyCorpus) {
   // blank_video.m4v and 64bit.mp4 carry pictures.
   EXPECT_GE(posters, 1);
 }
+
+// Results mode never loads the player: the dynamic loader's own account of what it mapped.
+TEST_F(ResultsMode, NeverLoadsThePlayer) {
+  std::vector<std::string> env = kNoDisplay;
+  env.push_back("LD_DEBUG=files");
+  const std::string poster = out.file("poster.jpg");
+  auto r = testsupport::run(testsupport::binPath("Kestrix"), {fixture("movie.mp4"), poster}, env);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(poster));
+  // The account is there: the picture decoder module was loaded to make the poster.
+  EXPECT_NE(r.err.find("mediatools-codec.so"), std::string::npos);
+  EXPECT_EQ(r.err.find("mediatools-playback.so"), std::string::npos);
+  EXPECT_EQ(r.err.find("libmpv"), std::string::npos);
+}

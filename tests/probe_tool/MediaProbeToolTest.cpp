@@ -236,3 +236,16 @@ TEST(MediaProbe, CommonContainersAreReadWithoutLoadingFFmpeg) {
     EXPECT_FALSE(loads(fixture(name))) << name;
   EXPECT_TRUE(loads(fixture("movie.avi"))) << "AVI still goes through FFmpeg (and the check sees it)";
 }
+
+// The probe never loads the player (nor the display).
+TEST(MediaProbe, NeverLoadsThePlayer) {
+  TempDir dir;
+  const std::string results = dir.file("results.plist");
+  // AVI goes through the FFmpeg module: the loader's account of it shows the account is there.
+  RunResult r = run(binPath("mediaprobe"), {fixture("movie.avi"), results}, {"LD_DEBUG=files"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("mediatools-ffmpeg.so"), std::string::npos);
+  EXPECT_EQ(r.err.find("mediatools-playback.so"), std::string::npos);
+  EXPECT_EQ(r.err.find("libmpv"), std::string::npos);
+  EXPECT_EQ(r.err.find("libSDL2"), std::string::npos);
+}

@@ -202,7 +202,8 @@ class Module final : public FFmpegModule {
     // Demuxers that recognise files by content alone declare no extensions; name theirs here.
     std::set<std::string> exts = {"wav", "wave", "bwf", "w64", "rf64", "ts", "m2ts", "mts", "mpg", "mpeg", "vob",
                                   "wma", "wmv", "asf", "rm", "ra", "rmvb", "flv", "ogg", "oga", "ogv", "opus",
-                                  "spx", "mka", "mkv", "webm", "avi", "caf", "mxf", "dv", "mp3", "aac", "ac3"};
+                                  "spx", "mka", "mkv", "webm", "avi", "caf", "mxf", "dv", "mp3", "aac", "ac3",
+                                  "aif", "aiff", "aifc", "wv", "au", "snd", "amr", "awb", "dsf", "voc", "ivf"};
     std::set<std::string> allowed;
     {
       std::stringstream ss(kContainerWhitelist);
