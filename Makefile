@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build demo test asan bench clean
+.PHONY: deps configure build demo test package asan bench clean
 
 deps:
 	bash scripts/install-deps
@@ -19,6 +19,10 @@ demo: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The .deb (build/mediatools_*.deb): sudo apt install ./build/mediatools_*.deb
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 asan:
 	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DSANITIZE=address,undefined"

@@ -53,9 +53,9 @@ ScriptController ScriptController::initWithScriptFile(const std::string& scriptP
 }
 
 ScriptController ScriptController::initWithScriptResourceNamed(const std::string& name) {
-  std::string path = platform::appendingPathComponent(platform::executableDirectory(), name + ".scpt");
-  if (!platform::fileExists(path)) return ScriptController(std::nullopt);
-  return ScriptController(path);
+  // Beside the program, or in the installed data folder.
+  if (auto path = platform::findDataFile(name + ".scpt")) return ScriptController(*path);
+  return ScriptController(std::nullopt);
 }
 
 bool ScriptController::load() {

@@ -7,12 +7,27 @@
 
 #include "MusicApplication.h"
 #include "iTunesArtworkAgent.h"
+#include "platform/foundation/CommandLineHelp.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/PropertyList.h"
 
 namespace {
 
 constexpr int kMajorVersion = 0, kMinorVersion = 1, kBugFixVersion = 0;
+
+const char* const kUsage =
+    "usage: Coverfetch SEARCHTERM SCRIPT RESULTS.plist [verbose]\n"
+    "Makes sure the music application runs, runs the Lua lookup SCRIPT (or the source text in\n"
+    "SCRIPT.txt when there is no file at SCRIPT) with SEARCHTERM and writes \"searchTerm\" and, when\n"
+    "artwork was found, \"imageData\" (the script's answer, unchanged) as an XML property list.\n"
+    "  SEARCHTERM     handed to the script's open function\n"
+    "  SCRIPT         a Lua 5.4 chunk, source or precompiled; an example is installed in\n"
+    "                 share/doc/mediatools/examples/FindEmbeddedArtwork.lua\n"
+    "  RESULTS.plist  the property list to write, atomically\n"
+    "  verbose        any fourth argument prints the version and logs progress\n"
+    "The music application and the scripts' limits are user defaults in\n"
+    "${XDG_CONFIG_HOME:-~/.config}/Coverfetch/defaults.plist.\n"
+    "Exit status: 0 in every case; the results file is the outcome. See Coverfetch(1).\n";
 
 // Arguments are taken as UTF-8; invalid sequences become U+FFFD so the property list stays valid.
 std::string validUTF8(const std::string& s) {
@@ -46,6 +61,10 @@ std::string validUTF8(const std::string& s) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::string version =
+      std::to_string(kMajorVersion) + "." + std::to_string(kMinorVersion) + "." + std::to_string(kBugFixVersion);
+  if (platform::answeredHelpOrVersion(platform::argumentsAfterProgramName(argc, argv), kUsage, "Coverfetch", version))
+    return 0;
   if (argc < 4) {
     platform::log("Error: Must Pass in a searchTerm, scriptPath & destFilePath");
     return 0;

@@ -25,15 +25,9 @@ bool Kestrix::verboseMode() { return gVerboseMode; }
 void Kestrix::setVerboseMode(bool verbose) { gVerboseMode = verbose; }
 
 std::string Kestrix::fallbackMoviePath() {
-  std::string beside = platform::appendingPathComponent(platform::executableDirectory(), kFallbackMovieName);
-#ifdef MT_BUILD_RESOURCE_DIR
-  // Programs run from the build tree outside its bin folder (the tests) use the built one.
-  if (!platform::fileExists(beside)) {
-    std::string built = platform::appendingPathComponent(MT_BUILD_RESOURCE_DIR, kFallbackMovieName);
-    if (platform::fileExists(built)) return built;
-  }
-#endif
-  return beside;
+  if (auto installed = platform::findDataFile(kFallbackMovieName)) return *installed;
+  // Not there: the load fails and says where it looked first.
+  return platform::appendingPathComponent(platform::executableDirectory(), kFallbackMovieName);
 }
 
 namespace {

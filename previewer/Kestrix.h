@@ -48,7 +48,7 @@ class Kestrix : public platform::appkit::NSApplicationDelegate,
   static void setVerboseMode(bool verbose);
 
   // The movie shown when there is no media path or no file at it: the sample movie installed
-  // beside the program.
+  // with the program (share/mediatools, or beside it in the build tree).
   static std::string fallbackMoviePath();
 
   // Application delegate.

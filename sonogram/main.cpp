@@ -1,6 +1,7 @@
 // sonogram: a picture of an audio file's spectrum over its whole length, made by playing the file
 // through the spectrum analyser plug-in (OrrinthAU.so) and drawing the spectra with the
-// sonograph plug-in (Sonograph.so); both are loaded from beside this program.
+// sonograph plug-in (Sonograph.so); both are loaded from beside this program or from where the
+// suite installs its plug-ins (../lib/mediatools).
 //
 // Exit status: 0 success, 2 usage error, 3 when the audio file or a plug-in cannot be used,
 // 4 when the PNG cannot be written.
@@ -13,6 +14,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/foundation/CommandLineHelp.h"
+#include "platform/foundation/InstallLayout.h"
 #include "platform/graphics/ImageCodec.h"
 #include "sonogram/Sonogram.h"
 
@@ -28,7 +31,9 @@ const char* const kUsage =
     "  --height H     image height in pixels, 1 to 8192 (default 384)\n"
     "  --gain G       level multiplier, 0 or more (default 0.5)\n"
     "  --color C      rgb: hue by frequency (default); gray: white on transparent\n"
-    "  --help         this text\n";
+    "  --help         this text; --version: the version\n"
+    "Exit status: 0 written, 2 usage error, 3 the audio file or a plug-in cannot be used, 4 the PNG\n"
+    "cannot be written.\n";
 
 int usage(const std::string& message = {}) {
   if (!message.empty()) std::fprintf(stderr, "sonogram: %s\n", message.c_str());
@@ -44,14 +49,8 @@ bool parseSide(const std::string& text, int& value) {
   return true;
 }
 
-// The folder this program was started from, where its plug-ins are.
-std::string programFolder(const char* argv0) {
-  char path[4096];
-  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  std::string self = n > 0 ? std::string(path, size_t(n)) : std::string(argv0);
-  const size_t slash = self.rfind('/');
-  return slash == std::string::npos ? "." : self.substr(0, slash);
-}
+// The plug-in's installed path; its bare name (which then fails to load, saying so) if none.
+std::string plugInPath(const std::string& fileName) { return platform::findModule(fileName).value_or(fileName); }
 
 // "sonogram: NAME 42%" on a terminal, once a file has taken more than half a second.
 class ProgressLine {
@@ -90,6 +89,10 @@ int main(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return 0;
     }
+    if (a == "--version") {
+      std::fputs(platform::versionText("sonogram", platform::suiteVersion()).c_str(), stdout);
+      return 0;
+    }
     const bool takesValue = a == "--width" || a == "--height" || a == "--gain" || a == "--color";
     if (takesValue && i + 1 >= argc) return usage(a + " takes a value");
     if (a == "--width") {
@@ -122,19 +125,18 @@ int main(int argc, char** argv) {
   }
   if (audioPath.empty() || outputPath.empty()) return usage();
 
-  const std::string folder = programFolder(argv[0]);
   std::string error;
   std::optional<SonogramAnalysis> analysis;
   {
     const size_t slash = audioPath.rfind('/');
     ProgressLine progress(slash == std::string::npos ? audioPath : audioPath.substr(slash + 1));
-    analysis = analyseAudioFile(audioPath, folder + "/OrrinthAU.so", error, std::ref(progress));
+    analysis = analyseAudioFile(audioPath, plugInPath("OrrinthAU.so"), error, std::ref(progress));
   }
   if (!analysis) {
     std::fprintf(stderr, "sonogram: %s\n", error.c_str());
     return 3;
   }
-  auto image = renderSonogram(analysis->columns, folder + "/Sonograph.so", options, error);
+  auto image = renderSonogram(analysis->columns, plugInPath("Sonograph.so"), options, error);
   if (!image) {
     std::fprintf(stderr, "sonogram: %s\n", error.c_str());
     return 3;

@@ -7,6 +7,8 @@
 
 #include "drawing/BezierPathXMHExtensions.h"
 #include "drawing/XGradient.h"
+#include "platform/foundation/CommandLineHelp.h"
+#include "platform/foundation/InstallLayout.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/BezierPathGeometry.h"
 #include "platform/graphics/GraphicsContext.h"
@@ -18,6 +20,13 @@ using platform::makeRect;
 namespace {
 
 constexpr int kWidth = 512, kRow = 8, kShapesHeight = 72;
+
+const char* const kUsage =
+    "usage: gradient-sheet OUT.png\n"
+    "Renders every gradient preset of the drawing kit as a 512 x 8 row, top down, then each control\n"
+    "shape stroked in white, into a PNG to look at.\n"
+    "  --help     this text; --version: the version\n"
+    "Exit status: 0 written, 1 usage error or the PNG cannot be written.\n";
 
 std::vector<std::shared_ptr<XGradient>> presetsInTableOrder() {
   return {XGradient::plumoScrollBarThumbGradient(), XGradient::plumoLevelMetersGradient(),
@@ -37,8 +46,11 @@ std::vector<std::shared_ptr<XGradient>> presetsInTableOrder() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: gradient-sheet OUT.png\n");
+  if (platform::answeredHelpOrVersion(platform::argumentsAfterProgramName(argc, argv), kUsage, "gradient-sheet",
+                                      platform::suiteVersion()))
+    return 0;
+  if (argc != 2 || (argv[1][0] == '-' && argv[1][1] != 0)) {
+    std::fputs(kUsage, stderr);
     return 1;
   }
   const auto presets = presetsInTableOrder();

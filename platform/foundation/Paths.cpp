@@ -40,14 +40,6 @@ std::string userConfigDirectory() {
   return stripTrailingSlashes(envOr("XDG_CONFIG_HOME", homeDirectory() + "/.config"));
 }
 
-std::string executableDirectory() {
-  char buf[PATH_MAX];
-  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return ".";
-  buf[n] = 0;
-  return deletingLastPathComponent(buf);
-}
-
 std::string expandTildeInPath(const std::string& path) {
   if (path == "~") return homeDirectory();
   if (path.rfind("~/", 0) == 0) return homeDirectory() + path.substr(1);

@@ -2,6 +2,8 @@
 // Per-user folders (XDG) and path-string utilities in the manner of the platform's path methods.
 #include <string>
 
+#include "platform/foundation/InstallLayout.h"  // executableDirectory()
+
 namespace platform {
 
 std::string homeDirectory();
@@ -9,8 +11,6 @@ std::string homeDirectory();
 std::string applicationSupportDirectory();
 // ${XDG_CONFIG_HOME:-~/.config}: where user defaults live.
 std::string userConfigDirectory();
-// Folder that holds the running executable (its modules and resources sit beside it).
-std::string executableDirectory();
 
 // "~" and "~/..." become the home folder; other paths are returned unchanged.
 std::string expandTildeInPath(const std::string& path);

@@ -5,21 +5,19 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/foundation/InstallLayout.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 
 namespace platform::media {
 namespace {
 
+// $MT_MEDIA_MODULE_DIR, then the program's folder and the installed module folder (the build's
+// bin folder only for programs inside the build tree).
 std::vector<std::string> searchFolders() {
   std::vector<std::string> folders;
   if (const char* env = std::getenv("MT_MEDIA_MODULE_DIR"); env && *env) folders.emplace_back(env);
-  std::string exe = executableDirectory();
-  folders.push_back(exe);
-  folders.push_back(exe + "/../lib/mediatools");
-#ifdef MT_BUILD_MODULE_DIR
-  folders.emplace_back(MT_BUILD_MODULE_DIR);
-#endif
+  for (std::string& folder : moduleFolders(executableDirectory())) folders.push_back(std::move(folder));
   return folders;
 }
 

@@ -18,7 +18,10 @@ void usage(FILE* out) {
                "       quarn-demo --frames N --png OUT.png [--size WxH] [--particles N]   off-screen, last frame to PNG\n"
                "  --size WxH      view size in pixels (default 800x600)\n"
                "  --particles N   number of particle systems of 500 particles (default 1)\n"
-               "  --seconds S     window mode: quit after S seconds\n");
+               "  --seconds S     window mode: quit after S seconds\n"
+               "  --help          this text; --version: the version\n"
+               "Exit status: 0 done, 1 no OpenGL context or window, or the PNG cannot be written, 2 usage\n"
+               "error.\n");
 }
 
 class DemoView : public QuarnView {
@@ -60,6 +63,9 @@ int main(int argc, char** argv) {
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     if (arg == "--help" || arg == "-h") {
       usage(stdout);
+      return 0;
+    } else if (arg == "--version") {
+      std::printf("quarn-demo %s (mediatools %s)\n", QUARN_DEMO_VERSION, MT_SUITE_VERSION);
       return 0;
     } else if (arg == "--frames" && value && parseInt(value, frames)) {
       ++i;

@@ -3,6 +3,9 @@
 //
 //   auhost PLUGIN.so AUDIO.wav [--slice N] [--every K]
 //
+// A plug-in named without a folder that is not in the current folder is looked up where the
+// suite installs its plug-ins (../lib/mediatools from this program).
+//
 // Exit status: 0 when the audio came through bit-exact, 1 when it did not or rendering failed,
 // 2 for a usage error, 3 when the file or the plug-in cannot be used.
 #include <dlfcn.h>
@@ -15,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/InstallLayout.h"
 #include "spectrum_au/frame/ComponentCalls.h"
 #include "spectrum_au/host/WavReader.h"
 
@@ -52,9 +56,36 @@ bool parseCount(const char* text, unsigned long& value) {
   return true;
 }
 
+const char* const kUsage =
+    "usage: %s PLUGIN.so AUDIO.wav [--slice N] [--every K]\n"
+    "Plays a WAV file through a spectrum analyser plug-in slice by slice, prints its 16 band values\n"
+    "(0 to 1, low to high) on one line after every K slices, and checks that the audio came through\n"
+    "unchanged.\n"
+    "  PLUGIN.so    the plug-in: a path, or the name of an installed one (OrrinthAU.so for auhost,\n"
+    "               fftanalyser.so for auhost32)\n"
+    "  AUDIO.wav    16/24/32-bit integer or 32-bit float PCM, one or more channels\n"
+    "  --slice N    frames per render call (default 512)\n"
+    "  --every K    read the spectrum after every K slices (default 1)\n"
+    "  --help       this text; --version: the version\n"
+    "Exit status: 0 the audio came through bit-exact, 1 it did not or rendering failed, 2 usage\n"
+    "error, 3 the file or the plug-in cannot be used.\n";
+
+const char* gProgramName = "auhost";
+
 int usage() {
-  std::fprintf(stderr, "usage: auhost PLUGIN.so AUDIO.wav [--slice N] [--every K]\n");
+  std::fprintf(stderr, kUsage, gProgramName);
   return 2;
+}
+
+// A name without a folder: the current folder's file of that name, else the installed plug-in.
+std::string pluginPathFor(const std::string& argument) {
+  if (argument.find('/') != std::string::npos) return argument;
+  if (FILE* here = std::fopen(argument.c_str(), "rb")) {
+    std::fclose(here);
+    return "./" + argument;
+  }
+  if (auto installed = platform::findModule(argument)) return *installed;
+  return argument;
 }
 
 int fail(int status, const char* what, OSStatus error) {
@@ -93,8 +124,19 @@ OSStatus printSpectrum(AudioUnit unit) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 0 && std::strstr(argv[0], "auhost32")) gProgramName = "auhost32";
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0) {
+      std::printf(kUsage, gProgramName);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("%s %s (mediatools %s)\n", gProgramName, platform::suiteVersion(), platform::suiteVersion());
+      return 0;
+    }
+  }
   if (argc < 3) return usage();
-  const std::string pluginPath = argv[1];
+  const std::string pluginPath = pluginPathFor(argv[1]);
   const std::string audioPath = argv[2];
   unsigned long slice = 512, every = 1;
   for (int i = 3; i < argc; ++i) {

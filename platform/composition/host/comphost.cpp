@@ -1,6 +1,8 @@
 // comphost: a small composition host. Loads a plug-in module by path, lists its ports with their
 // attributes, sets inputs from the command line, runs frames on a headless OpenGL context and
-// writes an image output, rendered as a texture and read back, to a PNG file.
+// writes an image output, rendered as a texture and read back, to a PNG file. A plug-in named
+// without a folder that is not in the current folder is looked up where the suite installs its
+// plug-ins (../lib/mediatools).
 //
 // Exit status: 0 success, 1 when the plug-in fails (refuses to start, fails a frame, leaves no
 // image or cannot render it), 2 for a usage error, 3 when the plug-in or an input file cannot
@@ -18,6 +20,9 @@
 #include "platform/composition/host/QCPatch.h"
 #include "platform/composition/host/QCPortText.h"
 #include "platform/composition/host/QCRenderedImage.h"
+#include "platform/foundation/CommandLineHelp.h"
+#include "platform/foundation/InstallLayout.h"
+#include "platform/foundation/Paths.h"
 #include "platform/gl/HeadlessGLContext.h"
 #include "platform/graphics/ImageCodec.h"
 
@@ -27,7 +32,8 @@ namespace {
 
 const char* const kUsage =
     "usage: comphost PLUGIN.so [OUT.png] [options]\n"
-    "  Without OUT.png, lists the plug-in's attributes and ports.\n"
+    "  Without OUT.png, lists the plug-in's attributes and ports. PLUGIN.so is a path or the name\n"
+    "  of an installed plug-in (Sonograph.so).\n"
     "  --set KEY=VALUE          set input KEY before the first frame (structures: 0.1,0.5,...;\n"
     "                           index ports also take a menu item's name)\n"
     "  --each-frame KEY=FILE    set input KEY from FILE's lines, one line per frame ('-' reads\n"
@@ -37,7 +43,9 @@ const char* const kUsage =
     "  --output KEY             the image output to write (default: the first one)\n"
     "  --user-info KEY=VALUE    an entry of the execution context's user information\n"
     "  --list                   list the ports before running\n"
-    "  --help                   this text\n";
+    "  --help                   this text; --version: the version\n"
+    "Exit status: 0 success, 1 the plug-in failed, 2 usage error, 3 the plug-in or an input file\n"
+    "cannot be used, 4 the PNG cannot be written.\n";
 
 int usage(const std::string& message = {}) {
   if (!message.empty()) std::fprintf(stderr, "comphost: %s\n", message.c_str());
@@ -48,6 +56,13 @@ int usage(const std::string& message = {}) {
 int fail(int status, const std::string& message) {
   std::fprintf(stderr, "comphost: %s\n", message.c_str());
   return status;
+}
+
+// A name without a folder: the current folder's file of that name, else the installed plug-in.
+std::string plugInPathFor(const std::string& argument) {
+  if (argument.find('/') != std::string::npos) return argument;
+  if (platform::fileExists(argument)) return "./" + argument;
+  return platform::findModule(argument).value_or(argument);
 }
 
 bool splitAssignment(const std::string& text, std::string& key, std::string& value) {
@@ -132,10 +147,13 @@ int main(int argc, char** argv) {
     if (a == "--help" || a == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
+    } else if (a == "--version") {
+      std::fputs(platform::versionText("comphost", platform::suiteVersion()).c_str(), stdout);
+      return 0;
     }
   if (args.empty()) return usage();
 
-  std::string pluginPath = args[0], outputPath, outputKey;
+  std::string pluginPath = plugInPathFor(args[0]), outputPath, outputKey;
   std::vector<std::pair<std::string, std::string>> settings, userInfo;
   std::vector<std::pair<std::string, std::string>> eachFrame;
   unsigned long frames = 0;
