@@ -35,19 +35,7 @@ const char* const kUsage =
     "Exit status: 0 written, 2 usage error, 3 the audio file or a plug-in cannot be used, 4 the PNG\n"
     "cannot be written.\n";
 
-int usage(const std::string& message = {}) {
-  if (!message.empty()) std::fprintf(stderr, "sonogram: %s\n", message.c_str());
-  std::fputs(kUsage, stderr);
-  return 2;
-}
-
-bool parseSide(const std::string& text, int& value) {
-  char* end = nullptr;
-  const long parsed = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end || parsed < 1 || parsed > kMaxSide) return false;
-  value = int(parsed);
-  return true;
-}
+int usage(const std::string& message = {}) { return platform::usageError("sonogram", kUsage, message); }
 
 // The plug-in's installed path; its bare name (which then fails to load, saying so) if none.
 std::string plugInPath(const std::string& fileName) { return platform::findModule(fileName).value_or(fileName); }
@@ -95,10 +83,10 @@ int main(int argc, char** argv) {
     }
     const bool takesValue = a == "--width" || a == "--height" || a == "--gain" || a == "--color";
     if (takesValue && i + 1 >= argc) return usage(a + " takes a value");
-    if (a == "--width") {
-      if (!parseSide(argv[++i], options.width)) return usage("--width takes a whole number from 1 to 8192");
-    } else if (a == "--height") {
-      if (!parseSide(argv[++i], options.height)) return usage("--height takes a whole number from 1 to 8192");
+    if (a == "--width" || a == "--height") {
+      const auto side = platform::wholeNumber(argv[++i], 1, kMaxSide);
+      if (!side) return usage(a + " takes a whole number from 1 to 8192");
+      (a == "--width" ? options.width : options.height) = int(*side);
     } else if (a == "--gain") {
       char* end = nullptr;
       const std::string v = argv[++i];

@@ -1,6 +1,9 @@
 #include "platform/foundation/CommandLineHelp.h"
 
+#include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/foundation/InstallLayout.h"
 
@@ -34,6 +37,21 @@ bool answeredHelpOrVersion(const std::vector<std::string>& arguments, std::strin
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
   return true;
+}
+
+int usageError(std::string_view programName, std::string_view usage, const std::string& message) {
+  if (!message.empty()) std::fprintf(stderr, "%.*s: %s\n", int(programName.size()), programName.data(), message.c_str());
+  std::fwrite(usage.data(), 1, usage.size(), stderr);
+  return 2;
+}
+
+std::optional<long> wholeNumber(const std::string& text, long min, long max) {
+  if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return std::nullopt;
+  errno = 0;
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (*end || errno == ERANGE || value < min || value > max) return std::nullopt;
+  return value;
 }
 
 }  // namespace platform

@@ -99,3 +99,21 @@ TEST(CommandLineHelp, TakesTheArgumentsAfterTheProgramName) {
   EXPECT_TRUE(argumentsAfterProgramName(0, argv).empty());  // started without even a name
   EXPECT_EQ(std::string(suiteVersion()), MT_PROJECT_VERSION);
 }
+
+TEST(CommandLineHelp, WholeNumbersOnlyInRange) {
+  EXPECT_EQ(wholeNumber("1", 1, 8192), 1);
+  EXPECT_EQ(wholeNumber("8192", 1, 8192), 8192);
+  EXPECT_EQ(wholeNumber("007", 1, 8192), 7);
+  for (const char* text : {"", "0", "8193", "-1", "+3", " 5", "5 ", "5x", "0x10", "1e3", "99999999999999999999999"})
+    EXPECT_FALSE(wholeNumber(text, 1, 8192)) << '"' << text << '"';
+}
+
+TEST(CommandLineHelp, UsageErrorsNameTheProgramAndGoToStandardError) {
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(usageError("tool", "usage: tool IN OUT\n", "--width takes a whole number"), 2);
+  EXPECT_EQ(usageError("tool", "usage: tool IN OUT\n"), 2);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "tool: --width takes a whole number\nusage: tool IN OUT\nusage: tool IN OUT\n");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}

@@ -29,19 +29,7 @@ const char* const kUsage =
     "Exit status: 0 written, 2 usage error, 3 no waveform stored for SOURCE, 4 the PNG cannot be\n"
     "written.\n";
 
-int usage(const std::string& message = {}) {
-  if (!message.empty()) std::fprintf(stderr, "waveform-picture: %s\n", message.c_str());
-  std::fputs(kUsage, stderr);
-  return 2;
-}
-
-bool parseSide(const std::string& text, int& value) {
-  char* end = nullptr;
-  const long parsed = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end || parsed < 1 || parsed > kMaxSide) return false;
-  value = int(parsed);
-  return true;
-}
+int usage(const std::string& message = {}) { return platform::usageError("waveform-picture", kUsage, message); }
 
 // The stored path with its points stretched from the 100 x 100 box over width x height.
 platform::BezierPath stretched(const platform::BezierPath& stored, double width, double height) {
@@ -75,8 +63,9 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (a == "--width" || a == "--height") {
-      if (i + 1 >= arguments.size() || !parseSide(arguments[++i], a == "--width" ? width : height))
-        return usage(a + " takes a whole number from 1 to 8192");
+      const auto side = i + 1 < arguments.size() ? platform::wholeNumber(arguments[++i], 1, kMaxSide) : std::nullopt;
+      if (!side) return usage(a + " takes a whole number from 1 to 8192");
+      (a == "--width" ? width : height) = int(*side);
     } else if (a.size() > 1 && a[0] == '-') {
       return usage("unknown option " + a);
     } else if (source.empty()) {

@@ -47,11 +47,7 @@ const char* const kUsage =
     "Exit status: 0 success, 1 the plug-in failed, 2 usage error, 3 the plug-in or an input file\n"
     "cannot be used, 4 the PNG cannot be written.\n";
 
-int usage(const std::string& message = {}) {
-  if (!message.empty()) std::fprintf(stderr, "comphost: %s\n", message.c_str());
-  std::fputs(kUsage, stderr);
-  return 2;
-}
+int usage(const std::string& message = {}) { return platform::usageError("comphost", kUsage, message); }
 
 int fail(int status, const std::string& message) {
   std::fprintf(stderr, "comphost: %s\n", message.c_str());
@@ -131,14 +127,6 @@ bool readLines(const std::string& path, std::vector<std::string>& lines) {
   return true;
 }
 
-bool parseCount(const char* text, unsigned long& value) {
-  char* end = nullptr;
-  const unsigned long parsed = std::strtoul(text, &end, 10);
-  if (!*text || *end || text[0] == '-' || parsed == 0 || parsed > 10'000'000ul) return false;
-  value = parsed;
-  return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -173,7 +161,9 @@ int main(int argc, char** argv) {
       if (!next(v) || !splitAssignment(v, key, value)) return usage(a + " takes KEY=VALUE");
       (a == "--set" ? settings : a == "--user-info" ? userInfo : eachFrame).emplace_back(key, value);
     } else if (a == "--frames") {
-      if (!next(v) || !parseCount(v.c_str(), frames)) return usage("--frames takes a count from 1");
+      const auto count = next(v) ? platform::wholeNumber(v, 1, 10'000'000) : std::nullopt;
+      if (!count) return usage("--frames takes a count from 1");
+      frames = static_cast<unsigned long>(*count);
     } else if (a == "--fps") {
       char* end = nullptr;
       if (!next(v) || (fps = std::strtod(v.c_str(), &end), *end) || !(fps > 0 && fps < 1e6))
