@@ -295,8 +295,13 @@ TEST_F(KestrixOnScreen, ControlOOpensTheDesktopsChooserAndItsChoicePlays) {
 TEST(KestrixProgram, ControlQWritesVolumeAndPlaceAndTheNextStartOpensThere) {
   SKIP_WITHOUT_WINDOWS();
   ScopedHome home;
-  const std::vector<std::string> env = {"MT_AUDIO_OUTPUT=null", "HOME=" + home.path(),
-                                         "XDG_CONFIG_HOME=" + home.path() + "/.config"};
+  std::vector<std::string> env = {"MT_AUDIO_OUTPUT=null", "HOME=" + home.path(),
+                                   "XDG_CONFIG_HOME=" + home.path() + "/.config"};
+#ifdef __SANITIZE_ADDRESS__
+  // Quitting closes the X display, and Mesa's GLX unloads its driver with it: the driver's own
+  // allocations then show up as leaks from an unknown module, which no suppression can name.
+  env.push_back("LSAN_OPTIONS=detect_leaks=0");
+#endif
   auto start = [&](pid_t& pid) -> unsigned long {
     std::vector<std::string> args = {binPath("Kestrix"), fixture("flat-16x9-30s.mp4")};
     pid = fork();
