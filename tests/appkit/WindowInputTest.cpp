@@ -20,12 +20,6 @@ using namespace testsupport;
 
 namespace {
 
-#define SKIP_WITHOUT_WINDOWS()                        \
-  do {                                                \
-    const std::string why = windowTestsUnavailable(); \
-    if (!why.empty()) GTEST_SKIP() << why;            \
-  } while (0)
-
 constexpr double kScreenHeight = 1024;  // xvfb-run's screen
 
 // Screen pixel (top-left origin) of a point in a window's base coordinates.

@@ -17,12 +17,6 @@ WindowStyle borderless() {
 }
 }  // namespace
 
-#define SKIP_WITHOUT_WINDOWS()                                  \
-  do {                                                          \
-    const std::string why = windowTestsUnavailable();           \
-    if (!why.empty()) GTEST_SKIP() << why;                      \
-  } while (0)
-
 TEST(NativeWindow, FrameTitleHintsAndMappingReachTheWindowSystem) {
   SKIP_WITHOUT_WINDOWS();
   WindowStyle style;

@@ -24,12 +24,6 @@ WindowStyle borderless() {
 
 namespace {
 
-#define SKIP_WITHOUT_WINDOWS()                        \
-  do {                                                \
-    const std::string why = windowTestsUnavailable(); \
-    if (!why.empty()) GTEST_SKIP() << why;            \
-  } while (0)
-
 // A shown window at (200, 150) with every event it gets recorded.
 struct InputWindow {
   std::unique_ptr<NativeWindow> window;

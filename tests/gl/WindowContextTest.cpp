@@ -14,12 +14,6 @@ using namespace testsupport;
 
 namespace {
 
-#define SKIP_WITHOUT_WINDOWS()                        \
-  do {                                                \
-    const std::string why = windowTestsUnavailable(); \
-    if (!why.empty()) GTEST_SKIP() << why;            \
-  } while (0)
-
 std::unique_ptr<NativeWindow> glWindow(PixelRect frame) {
   WindowStyle style;
   style.borderless = true;

@@ -27,12 +27,6 @@ using namespace testsupport;
 
 namespace {
 
-#define SKIP_WITHOUT_WINDOWS()                        \
-  do {                                                \
-    const std::string why = windowTestsUnavailable(); \
-    if (!why.empty()) GTEST_SKIP() << why;            \
-  } while (0)
-
 // The fixture's picture: a flat (32, 128, 192), 480 × 270, 30 s.
 const int kMovieR = 32, kMovieG = 128, kMovieB = 192;
 

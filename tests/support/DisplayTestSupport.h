@@ -49,3 +49,10 @@ bool pixelNear(const platform::Image& image, int x, int y, int r, int g, int b, 
 std::string describePixel(const platform::Image& image, int x, int y);
 
 }  // namespace testsupport
+
+// Skips the running test, saying why, where windows can't be made.
+#define SKIP_WITHOUT_WINDOWS()                                     \
+  do {                                                             \
+    const std::string why = testsupport::windowTestsUnavailable(); \
+    if (!why.empty()) GTEST_SKIP() << why;                         \
+  } while (0)
