@@ -5,7 +5,7 @@
 
 #include "platform/audio/ExtAudioFile.h"
 #include "sonogram/Sonogram.h"
-#include "sonogram/SpectrumAnalyserUnit.h"
+#include "spectrum_au/host/SpectrumAnalyserUnit.h"
 
 namespace {
 

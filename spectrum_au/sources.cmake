@@ -9,7 +9,9 @@ set(SPECTRUM_AU_FRAME_SOURCES
   spectrum_au/frame/AUScopeElement.cpp
   spectrum_au/frame/ComponentCalls.cpp)
 set(SPECTRUM_AU_UNIT_SOURCES spectrum_au/FftAnalyserAU.cpp)
-set(AUHOST_SOURCES spectrum_au/host/auhost.cpp spectrum_au/host/WavReader.cpp)
+# What a host of the plug-ins needs (auhost and sonogram), and auhost itself.
+set(SPECTRUM_AU_HOST_SOURCES spectrum_au/host/SpectrumAnalyserUnit.cpp spectrum_au/host/WavReader.cpp)
+set(AUHOST_SOURCES spectrum_au/host/auhost.cpp)
 set(INSTALL_LAYOUT_SOURCES platform/foundation/InstallLayout.cpp)
 set(SPECTRUM_AU_BENCH_SOURCES bench/spectrum_au/spectrum_au_bench.cpp)
 # Test suites built for both architectures (the host tests run only in the native build).
@@ -20,7 +22,7 @@ set(SPECTRUM_AU_TEST_SOURCES
 
 # spectrum_au_sources(ROOT): the lists above as absolute paths under ROOT.
 macro(spectrum_au_sources root)
-  foreach(list SPECTRUM_AU_DSP_SOURCES SPECTRUM_AU_FRAME_SOURCES SPECTRUM_AU_UNIT_SOURCES AUHOST_SOURCES
+  foreach(list SPECTRUM_AU_DSP_SOURCES SPECTRUM_AU_FRAME_SOURCES SPECTRUM_AU_UNIT_SOURCES SPECTRUM_AU_HOST_SOURCES AUHOST_SOURCES
           INSTALL_LAYOUT_SOURCES SPECTRUM_AU_BENCH_SOURCES SPECTRUM_AU_TEST_SOURCES)
     list(TRANSFORM ${list} PREPEND "${root}/")
   endforeach()

@@ -1,4 +1,4 @@
-#include "sonogram/SpectrumAnalyserUnit.h"
+#include "spectrum_au/host/SpectrumAnalyserUnit.h"
 
 #include <dlfcn.h>
 
@@ -22,8 +22,9 @@ struct SpectrumAnalyserUnit::State {
   AudioUnit unit = nullptr;
   bool initialized = false;
   unsigned channels = 0;
+  unsigned maxFrames = 0;
   const float* const* input = nullptr;  // the slice being rendered
-  std::vector<std::vector<float>> output;
+  std::vector<std::vector<float>> output;  // made on the first render that brings no buffers
   std::vector<std::byte> listBytes;
 
   ~State() {
@@ -57,8 +58,8 @@ SpectrumAnalyserUnit::~SpectrumAnalyserUnit() = default;
 std::unique_ptr<SpectrumAnalyserUnit> SpectrumAnalyserUnit::open(const std::string& modulePath, double sampleRate,
                                                                  unsigned channels, unsigned maxFrames,
                                                                  std::string& error) {
-  if (channels < 1 || channels > 2 || maxFrames == 0 || !(sampleRate > 0)) {
-    error = "the analyser takes one or two channels at a positive sample rate";
+  if (channels < 1 || maxFrames == 0 || !(sampleRate > 0)) {
+    error = "the analyser takes at least one channel at a positive sample rate";
     return nullptr;
   }
   auto state = std::make_unique<State>();
@@ -118,23 +119,27 @@ std::unique_ptr<SpectrumAnalyserUnit> SpectrumAnalyserUnit::open(const std::stri
     return nullptr;
   }
   state->initialized = true;
-  state->output.assign(channels, std::vector<float>(maxFrames));
+  state->maxFrames = maxFrames;
   state->listBytes.resize(sizeof(AudioBufferList) + sizeof(AudioBuffer) * (channels - 1));
   return std::unique_ptr<SpectrumAnalyserUnit>(new SpectrumAnalyserUnit(std::move(state)));
 }
 
-bool SpectrumAnalyserUnit::render(const float* const* input, unsigned frames, std::string& error) {
+bool SpectrumAnalyserUnit::render(const float* const* input, unsigned frames, std::string& error,
+                                  float* const* output, double sampleTime) {
   State& s = *state_;
-  if (frames == 0 || frames > s.output[0].size()) {
+  if (frames == 0 || frames > s.maxFrames) {
     error = "a slice of " + std::to_string(frames) + " frames does not fit the analyser";
     return false;
   }
+  if (!output && s.output.empty()) s.output.assign(s.channels, std::vector<float>(s.maxFrames));
   s.input = input;
   auto* list = reinterpret_cast<AudioBufferList*>(s.listBytes.data());
   list->mNumberBuffers = s.channels;
   AudioBuffer* buffers = list->mBuffers;
-  for (unsigned c = 0; c < s.channels; ++c) buffers[c] = AudioBuffer{1, UInt32(frames * sizeof(float)), s.output[c].data()};
+  for (unsigned c = 0; c < s.channels; ++c)
+    buffers[c] = AudioBuffer{1, UInt32(frames * sizeof(float)), output ? output[c] : s.output[c].data()};
   AudioTimeStamp timeStamp{};
+  timeStamp.mSampleTime = sampleTime;
   timeStamp.mFlags = kAudioTimeStampSampleTimeValid;
   AudioUnitRenderActionFlags flags = 0;
   const OSStatus status = AudioUnitRender(s.unit, &flags, &timeStamp, 0, frames, list);
