@@ -16,6 +16,27 @@ thread_local GraphicsContext* currentContext = nullptr;
 AffineTransform fromCairo(const cairo_matrix_t& m) { return {m.xx, m.yx, m.xy, m.yy, m.x0, m.y0}; }
 cairo_matrix_t toCairo(const AffineTransform& t) { return {t.m11, t.m12, t.m21, t.m22, t.tX, t.tY}; }
 
+// The image's straight RGBA as a premultiplied Cairo surface; null when Cairo can't make one.
+cairo_surface_t* premultipliedSurface(const Image& image) {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, image.width(), image.height());
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    return nullptr;
+  }
+  unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  for (int y = 0; y < image.height(); ++y) {
+    const uint8_t* s = image.row(y);
+    uint32_t* d = reinterpret_cast<uint32_t*>(data + size_t(y) * stride);
+    for (int x = 0; x < image.width(); ++x, s += 4) {
+      const uint32_t a = s[3];
+      d[x] = (a << 24) | (((s[0] * a + 127) / 255) << 16) | (((s[1] * a + 127) / 255) << 8) | ((s[2] * a + 127) / 255);
+    }
+  }
+  cairo_surface_mark_dirty(surface);
+  return surface;
+}
+
 }  // namespace
 
 // ---- ImageSurface
@@ -168,22 +189,8 @@ void GraphicsContext::drawImage(const Image& image, const Rect& rect, double fra
   if (image.empty() || !(rect.size.width > 0) || !(rect.size.height > 0) || !std::isfinite(rect.size.width) ||
       !std::isfinite(rect.size.height))
     return;
-  cairo_surface_t* source = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, image.width(), image.height());
-  if (cairo_surface_status(source) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(source);
-    return;
-  }
-  unsigned char* data = cairo_image_surface_get_data(source);
-  const int stride = cairo_image_surface_get_stride(source);
-  for (int y = 0; y < image.height(); ++y) {
-    const uint8_t* s = image.row(y);
-    uint32_t* d = reinterpret_cast<uint32_t*>(data + size_t(y) * stride);
-    for (int x = 0; x < image.width(); ++x, s += 4) {
-      const uint32_t a = s[3];
-      d[x] = (a << 24) | (((s[0] * a + 127) / 255) << 16) | (((s[1] * a + 127) / 255) << 8) | ((s[2] * a + 127) / 255);
-    }
-  }
-  cairo_surface_mark_dirty(source);
+  cairo_surface_t* source = premultipliedSurface(image);
+  if (!source) return;
   cairo_save(cr_);
   cairo_translate(cr_, rect.origin.x, rect.origin.y);
   if (!flipped_) {
@@ -210,22 +217,8 @@ void GraphicsContext::drawImage(const Image& image, const Rect& rect, const Rect
            std::isfinite(r.origin.x) && std::isfinite(r.origin.y);
   };
   if (image.empty() || !usable(rect) || !usable(fromRect)) return;
-  cairo_surface_t* source = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, image.width(), image.height());
-  if (cairo_surface_status(source) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(source);
-    return;
-  }
-  unsigned char* data = cairo_image_surface_get_data(source);
-  const int stride = cairo_image_surface_get_stride(source);
-  for (int y = 0; y < image.height(); ++y) {
-    const uint8_t* s = image.row(y);
-    uint32_t* d = reinterpret_cast<uint32_t*>(data + size_t(y) * stride);
-    for (int x = 0; x < image.width(); ++x, s += 4) {
-      const uint32_t a = s[3];
-      d[x] = (a << 24) | (((s[0] * a + 127) / 255) << 16) | (((s[1] * a + 127) / 255) << 8) | ((s[2] * a + 127) / 255);
-    }
-  }
-  cairo_surface_mark_dirty(source);
+  cairo_surface_t* source = premultipliedSurface(image);
+  if (!source) return;
   cairo_save(cr_);
   // Clip to the destination in user space, then map the source part onto it.
   cairo_new_path(cr_);

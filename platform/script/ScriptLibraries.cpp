@@ -32,22 +32,14 @@ void disable(lua_State* L, const char* library, const char* function) {
   lua_pop(L, 1);
 }
 
-// load(chunk [, name [, mode [, env]]]) with the mode forced to text.
-int loadText(lua_State* L) {
-  if (lua_gettop(L) < 3) lua_settop(L, 3);
+// The library function in upvalue 1, called with its mode argument (at `modeIndex`) forced to
+// text: load(chunk [, name [, mode [, env]]]) has it third, loadfile([filename [, mode [, env]]])
+// second.
+template <int modeIndex>
+int callWithTextMode(lua_State* L) {
+  if (lua_gettop(L) < modeIndex) lua_settop(L, modeIndex);
   lua_pushliteral(L, "t");
-  lua_replace(L, 3);
-  lua_pushvalue(L, lua_upvalueindex(1));
-  lua_insert(L, 1);
-  lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
-  return lua_gettop(L);
-}
-
-// loadfile([filename [, mode [, env]]]) with the mode forced to text.
-int loadFileText(lua_State* L) {
-  if (lua_gettop(L) < 2) lua_settop(L, 2);
-  lua_pushliteral(L, "t");
-  lua_replace(L, 2);
+  lua_replace(L, modeIndex);
   lua_pushvalue(L, lua_upvalueindex(1));
   lua_insert(L, 1);
   lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
@@ -146,8 +138,8 @@ void openScriptLibraries(lua_State* L) {
   lua_setglobal(L, "debug");
   lua_pop(L, 1);
   // Source text only.
-  replaceWithText(L, "load", loadText);
-  replaceWithText(L, "loadfile", loadFileText);
+  replaceWithText(L, "load", callWithTextMode<3>);
+  replaceWithText(L, "loadfile", callWithTextMode<2>);
   lua_pushcfunction(L, doFileText);
   lua_setglobal(L, "dofile");
 
